@@ -1,0 +1,74 @@
+#pragma once
+// The archive engine: the directory table of one archive, and the routines that read it, add an
+// entry and replace an entry's data in place.
+//
+// Every change is ordered so that a crash at any write leaves a valid archive: data before the
+// record that points at it, a record before the entry count that makes it visible, each step
+// flushed to stable storage before the next. A failure shows the routine's Yes/No error box
+// (title "Veldra"); No ends the program (throws ProgramEnd), Yes abandons the failed operation
+// as a whole, leaving the archive and the table as they were before it.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "imgarchive/format.h"
+
+namespace tamberlin {
+
+class FileSystem;
+class MessageBoxes;
+class StatusLine;
+class EntryList;
+class RuntimeError;
+
+class Module1 {
+ public:
+  Module1(FileSystem& fs, StatusLine& status, EntryList& list, MessageBoxes& boxes);
+
+  /// The directory table: slot 0 unused, slot k is record k. Empty (no slots at all) until a
+  /// ReadIMG of this run got as far as replacing it.
+  std::vector<IMGEntry> IMGDir;
+  /// The archive that UseFileNameToIMG and ReplaceFileInIMG change.
+  std::string imgPath;
+
+  /// Writes the status line.
+  void SetStatus(const std::string& text);
+
+  /// Reads the directory of the archive at `path` into IMGDir (created empty when missing).
+  void ReadIMG(const std::string& path);
+
+  /// Appends the names of slots 1.. to the entry list. Error 9 while IMGDir has no slots.
+  void ListIMGEntries();
+
+  /// Adds the file `newFilePath` to the archive at imgPath as a new entry named `entryName`, or,
+  /// when that is empty, after the last "\" or "/" of `newFilePath`. The two numbers are unused.
+  void UseFileNameToIMG(const std::string& newFilePath, const std::int32_t& unused1,
+                        const std::int32_t& unused2, const std::string& entryName);
+
+  /// Gives slot `entryIndex` the bytes of `newFilePath` as its new data, appended at the end of
+  /// the archive at imgPath. `sourceFileNum` must be 0 (read the whole file); `byteCount` receives
+  /// the file's length. A missing or empty file changes nothing.
+  void ReplaceFileInIMG(std::int32_t entryIndex, const std::string& newFilePath,
+                        std::int32_t sourceFileNum, std::int32_t& byteCount);
+
+  /// True when IMGDir holds the complete directory of the archive at `path` as read by ReadIMG
+  /// in this run (with the changes made through this engine since).
+  bool tableHolds(const std::string& path) const;
+
+ private:
+  /// Shows the error box of routine `sub` (prompt prefix as that routine's box has it). Returns
+  /// when the user answers Yes; throws ProgramEnd on No.
+  void errorBox(const std::string& prefix, const RuntimeError& e, const std::string& sub);
+
+  FileSystem& fs_;
+  StatusLine& status_;
+  EntryList& list_;
+  MessageBoxes& boxes_;
+  std::string tablePath_;      ///< native path of the archive the table was read from
+  std::uint64_t tableFileId_ = 0;
+  bool tableComplete_ = false;  ///< false after a failed or short read
+};
+
+}  // namespace tamberlin
