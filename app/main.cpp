@@ -1,12 +1,68 @@
-// tamberlin: the installer's entry point and command line.
-#include <cstring>
+// tamberlin: the installer's entry point. Without arguments it is the wizard in the current
+// folder; with a subcommand it is a tool for mod authors and players.
 #include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/command.h"
+
+namespace tamberlin {
+namespace {
+
+struct Command {
+  std::string summary;
+  CommandFn fn;
+};
+
+std::map<std::string, Command>& commands() {
+  static std::map<std::string, Command> all;
+  return all;
+}
+
+CommandFn& defaultCommand() {
+  static CommandFn fn = nullptr;
+  return fn;
+}
+
+void printHelp(std::ostream& out) {
+  out << "usage: tamberlin                 the install wizard, in the mod's folder\n"
+         "       tamberlin COMMAND ARGS... \n\ncommands:\n";
+  for (const auto& [name, cmd] : commands()) out << "  " << name << "  " << cmd.summary << "\n";
+  out << "\n  --help, --version\n";
+}
+
+}  // namespace
+
+CommandRegistration::CommandRegistration(const char* name, const char* summary, CommandFn fn) {
+  commands()[name] = Command{summary, fn};
+}
+
+DefaultCommandRegistration::DefaultCommandRegistration(CommandFn fn) { defaultCommand() = fn; }
+
+}  // namespace tamberlin
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+  using namespace tamberlin;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--version") {
     std::cout << "tamberlin " << TAMBERLIN_VERSION << "\n";
     return 0;
   }
-  std::cerr << "usage: tamberlin img list|add|replace|extract|check ...\n";
-  return 2;
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    printHelp(std::cout);
+    return 0;
+  }
+  if (args.empty() || args[0].rfind("--", 0) == 0) {
+    if (defaultCommand()) return defaultCommand()(args);
+    printHelp(std::cerr);
+    return 2;
+  }
+  auto it = commands().find(args[0]);
+  if (it == commands().end()) {
+    std::cerr << "tamberlin: unknown command '" << args[0] << "'\n";
+    printHelp(std::cerr);
+    return 2;
+  }
+  return it->second.fn(std::vector<std::string>(args.begin() + 1, args.end()));
 }

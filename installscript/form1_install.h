@@ -1,0 +1,73 @@
+#pragma once
+// The installation, as methods of the wizard's window Form1: reading "ins.cfg", running its
+// lines against the game folder, and the bridges of its archive commands to the archive engine.
+// The wizard's Form1 derives from this class; the headless `tamberlin install` uses it alone.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imgarchive/engine_view.h"
+#include "imgarchive/module1.h"
+
+namespace tamberlin {
+
+class FileSystem;
+class MessageBoxes;
+
+/// The hidden list box List1: one item per directory entry, in directory order.
+class ListBox : public EntryList {
+ public:
+  void addItem(const std::string& text) override { items_.push_back(text); }
+  std::size_t count() const override { return items_.size(); }
+  const std::string& item(std::size_t index) const override { return items_.at(index); }
+
+ private:
+  std::vector<std::string> items_;
+};
+
+/// What the installation needs from the window beyond its status line and message boxes.
+class InstallWindow {
+ public:
+  virtual ~InstallWindow() = default;
+  virtual void setFocus() {}
+  virtual void makeVisible() {}
+  /// Before script line `index` (0-based) of `total` runs; `line` is the line's text.
+  virtual void lineStarted(std::size_t /*index*/, std::size_t /*total*/, const std::string& /*line*/) {}
+  /// After script line `index` of `total` has run.
+  virtual void lineDone(std::size_t /*index*/, std::size_t /*total*/) {}
+};
+
+class Form1Install {
+ public:
+  static constexpr std::size_t kMaxLines = 50001;
+
+  Form1Install(FileSystem& fs, MessageBoxes& boxes, StatusLine& label2, InstallWindow& window);
+  virtual ~Form1Install() = default;
+
+  // Window state used by the installation.
+  std::string saPath;                    ///< the game folder
+  std::vector<std::string> insLines;     ///< kMaxLines slots
+  float numNumHH = 0;                    ///< lines read
+  std::int16_t forceCloseInt = 0;        ///< 1 once the installation has completed
+  std::string Label6 = "Label6";         ///< hidden holder of a command's operand text
+  ListBox List1;                         ///< hidden list of the archive's entry names
+  Module1 module1;                       ///< the archive engine
+
+  void ReadINS();
+  void AnalyseINS();
+  /// Runs the whole installation. Ends the program (throws ProgramEnd{0}) after
+  /// "Installation Complete"; an error that no routine handles escapes as a RuntimeError.
+  void ImgInstall();
+  void RepInIMGSys(const std::string& inStra, const std::string& outStra);
+  void AddinImgSys(const std::string& ffInputOmega);
+
+ protected:
+  FileSystem& fs_;
+  MessageBoxes& boxes_;
+  StatusLine& label2_;
+  InstallWindow& window_;
+};
+
+}  // namespace tamberlin
