@@ -1,0 +1,57 @@
+#pragma once
+// Message boxes and the status line for headless commands: everything the engine would show in a
+// window goes to a stream (stderr), and the boxes are answered without a person.
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include "imgarchive/engine_view.h"
+#include "platform/message_box.h"
+
+namespace tamberlin {
+
+/// Prints each box as "[title] text" with the box's CR line breaks shown as line breaks.
+/// OK boxes are answered Ok; Yes/No boxes No, or Yes when `continueOnError` is set.
+class ConsoleBoxes : public MessageBoxes {
+ public:
+  explicit ConsoleBoxes(bool continueOnError = false);
+  ConsoleBoxes(std::ostream& out, bool continueOnError);
+
+  MsgAnswer show(const MessageBoxRequest& box) override;
+
+  /// Boxes shown so far.
+  int shown() const { return shown_; }
+  /// Yes/No boxes shown so far (the engine's error boxes).
+  int questions() const { return questions_; }
+
+ private:
+  std::ostream& out_;
+  bool continueOnError_;
+  int shown_ = 0;
+  int questions_ = 0;
+};
+
+/// A status line that prints its texts (and copy progress in whole percent steps) when verbose
+/// and stays silent otherwise. The last text is kept either way.
+class ConsoleStatus : public StatusLine {
+ public:
+  explicit ConsoleStatus(bool verbose = false);
+  ConsoleStatus(std::ostream& out, bool verbose);
+
+  void setStatus(const std::string& text) override;
+  void copyProgress(std::uint64_t done, std::uint64_t total) override;
+
+  const std::string& text() const { return text_; }
+
+ private:
+  std::ostream& out_;
+  bool verbose_;
+  std::string text_;
+  int lastPercent_ = -1;
+};
+
+/// The box's text as console lines: each CR, CR LF or LF becomes one line break.
+std::string consoleText(const std::string& boxText);
+
+}  // namespace tamberlin
