@@ -20,4 +20,8 @@ struct DefaultCommandRegistration {
   explicit DefaultCommandRegistration(CommandFn fn);
 };
 
+/// Runs the program on its command-line arguments (without the program's name), UTF-8 encoded;
+/// returns the exit code. main() on POSIX, wmain() on Windows.
+int runProgram(const std::vector<std::string>& args);
+
 }  // namespace tamberlin

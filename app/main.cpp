@@ -42,9 +42,7 @@ DefaultCommandRegistration::DefaultCommandRegistration(CommandFn fn) { defaultCo
 
 }  // namespace tamberlin
 
-int main(int argc, char** argv) {
-  using namespace tamberlin;
-  std::vector<std::string> args(argv + 1, argv + argc);
+int tamberlin::runProgram(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] == "--version") {
     std::cout << "tamberlin " << TAMBERLIN_VERSION << "\n";
     return 0;
@@ -65,4 +63,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   return it->second.fn(std::vector<std::string>(args.begin() + 1, args.end()));
+}
+
+int main(int argc, char** argv) {
+  return tamberlin::runProgram(std::vector<std::string>(argv + 1, argv + argc));
 }

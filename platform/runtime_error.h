@@ -47,4 +47,8 @@ class RuntimeError : public std::runtime_error {
 /// Maps an operating-system error code (errno on POSIX) onto a run-time error about `path`.
 RuntimeError errorFromErrno(int errnoValue, const std::string& path);
 
+/// Maps a Windows system error code (GetLastError) onto a run-time error about `path`. Plain
+/// numbers, so the mapping builds and is tested on every platform.
+RuntimeError errorFromWin32(unsigned long code, const std::string& path);
+
 }  // namespace tamberlin

@@ -1,0 +1,37 @@
+// The Windows entry point. The exe is a GUI program (no console window opens when a player
+// starts the wizard), so its subcommands borrow the console of the command prompt that started
+// them. Arguments arrive as UTF-16 and go on as UTF-8, like every text inside the program.
+#ifdef _WIN32
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/command.h"
+#include "platform/win32/wide_text.h"
+
+namespace {
+
+bool hasHandle(DWORD which) {
+  HANDLE h = GetStdHandle(which);
+  return h != nullptr && h != INVALID_HANDLE_VALUE;
+}
+
+/// Output that is not redirected goes to the parent's console, when there is one.
+void useParentConsole() {
+  bool out = hasHandle(STD_OUTPUT_HANDLE), err = hasHandle(STD_ERROR_HANDLE);
+  if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!out && std::freopen("CONOUT$", "w", stdout) == nullptr) return;
+  if (!err) std::freopen("CONOUT$", "w", stderr);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(tamberlin::wideToUtf8(argv[i]));
+  if (!args.empty()) useParentConsole();
+  return tamberlin::runProgram(args);
+}
+#endif

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows executables with mingw-w64:
+#   build-win/tamberlin-x86.exe  (32-bit, Windows 7 and later)
+#   build-win/tamberlin-x64.exe  (64-bit)
+#   build-win/win32-driver.exe   (64-bit; drives the wizard from outside in the Wine smoke test)
+# Each is static and stripped, and may import only DLLs that ship with Windows: the script
+# fails when one imports anything else.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/deps.sh
+need_packages cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64
+
+out=build-win
+mkdir -p "$out"
+
+# DLLs every supported Windows (7 to 11) has in System32.
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|shell32|shlwapi|advapi32|msvcrt|uxtheme|windowscodecs)\.dll$'
+
+check_imports() {  # check_imports OBJDUMP EXE
+  local objdump=$1 exe=$2 dll bad=0
+  while read -r dll; do
+    if ! echo "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$system_dlls"; then
+      echo "error: $exe imports $dll, which is not a Windows system DLL" >&2
+      bad=1
+    fi
+  done < <("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p')
+  return $bad
+}
+
+build_arch() {  # build_arch MINGW_ARCH EXE_SUFFIX
+  local arch=$1 suffix=$2 dir="$out/$1"
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_EXE_LINKER_FLAGS_MINSIZEREL=-s >/dev/null
+  cmake --build "$dir" --target tamberlin -j 2
+  cp "$dir/tamberlin.exe" "$out/tamberlin-$suffix.exe"
+  check_imports "$arch-w64-mingw32-objdump" "$out/tamberlin-$suffix.exe"
+}
+
+build_arch i686 x86
+build_arch x86_64 x64
+
+driver=tools/win32-driver/driver.cpp
+if [ -f "$driver" ]; then
+  x86_64-w64-mingw32-g++ -std=c++17 -Os -Wall -Wextra -Wpedantic -Werror -municode -static \
+    -static-libgcc -static-libstdc++ -s -o "$out/win32-driver.exe" tools/win32-driver/*.cpp \
+    -luser32 -lgdi32
+  check_imports x86_64-w64-mingw32-objdump "$out/win32-driver.exe"
+fi
+
+echo "Windows executables (static, stripped, system DLLs only):"
+for f in "$out"/tamberlin-x86.exe "$out"/tamberlin-x64.exe; do
+  printf '  %-28s %8d bytes\n' "$f" "$(stat -c %s "$f")"
+done
