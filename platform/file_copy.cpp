@@ -8,10 +8,31 @@
 
 namespace tamberlin {
 
+namespace {
+
+/// Copies what the system copies by itself; returns the bytes done (all of `count`, or where
+/// the fast path stopped).
+std::int64_t copyInSystem(BinaryFile& src, std::int64_t from, BinaryFile& dst, std::int64_t to,
+                          std::int64_t count, const CopyProgress& progress) {
+  std::int64_t done = 0;
+  while (done < count) {
+    std::int64_t n = std::min<std::int64_t>(count - done, kFastCopyChunk);
+    std::int64_t r = src.copyRangeTo(from + done, dst, to + done, n);
+    if (r <= 0) break;
+    done += r;
+    if (progress) progress(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(count));
+    if (r < n) break;
+  }
+  return done;
+}
+
+}  // namespace
+
 void copyBytes(BinaryFile& src, std::int64_t from, BinaryFile& dst, std::int64_t to,
                std::int64_t count, const CopyProgress& progress) {
-  std::vector<char> buf(static_cast<std::size_t>(std::min<std::int64_t>(count, kCopyChunk)));
-  std::int64_t done = 0;
+  std::int64_t done = copyInSystem(src, from, dst, to, count, progress);
+  if (done >= count) return;
+  std::vector<char> buf(static_cast<std::size_t>(std::min<std::int64_t>(count - done, kCopyChunk)));
   while (done < count) {
     std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(count - done, kCopyChunk));
     if (src.read(from + done, buf.data(), n) != n)

@@ -34,6 +34,14 @@ class BinaryFile {
   virtual void close() = 0;
   /// The program path the file was opened with.
   virtual const std::string& path() const = 0;
+  /// Copies up to `n` bytes from position `pos` of this file to position `to` of `dst` inside
+  /// the operating system, without passing them through the program. Returns how many were
+  /// copied: fewer than `n` (0 included) when this pair of files has no such path or this file
+  /// ended; callers copy the rest by read and write (copyBytes in file_copy.h does).
+  virtual std::int64_t copyRangeTo(std::int64_t /*pos*/, BinaryFile& /*dst*/, std::int64_t /*to*/,
+                                   std::int64_t /*n*/) {
+    return 0;
+  }
 };
 
 struct FileInfo {
