@@ -10,6 +10,8 @@
 
 #include "imgarchive/engine_view.h"
 #include "imgarchive/module1.h"
+#include "installscript/archive_set.h"
+#include "installscript/command_word.h"
 
 namespace tamberlin {
 
@@ -34,7 +36,8 @@ class InstallWindow {
   virtual void setFocus() {}
   virtual void makeVisible() {}
   /// Before script line `index` (0-based) of `total` runs; `line` is the line's text.
-  virtual void lineStarted(std::size_t /*index*/, std::size_t /*total*/, const std::string& /*line*/) {}
+  virtual void lineStarted(std::size_t /*index*/, std::size_t /*total*/,
+                           const std::string& /*line*/) {}
   /// After script line `index` of `total` has run.
   virtual void lineDone(std::size_t /*index*/, std::size_t /*total*/) {}
 };
@@ -47,13 +50,13 @@ class Form1Install {
   virtual ~Form1Install() = default;
 
   // Window state used by the installation.
-  std::string saPath;                    ///< the game folder
-  std::vector<std::string> insLines;     ///< kMaxLines slots
-  float numNumHH = 0;                    ///< lines read
-  std::int16_t forceCloseInt = 0;        ///< 1 once the installation has completed
-  std::string Label6 = "Label6";         ///< hidden holder of a command's operand text
-  ListBox List1;                         ///< hidden list of the archive's entry names
-  Module1 module1;                       ///< the archive engine
+  std::string saPath;                 ///< the game folder
+  std::vector<std::string> insLines;  ///< kMaxLines slots
+  float numNumHH = 0;                 ///< lines read
+  std::int16_t forceCloseInt = 0;     ///< 1 once the installation has completed
+  std::string Label6 = "Label6";      ///< hidden holder of a command's operand text
+  ListBox List1;                      ///< hidden list of the archive's entry names
+  Module1 module1;                    ///< the archive engine
 
   void ReadINS();
   void AnalyseINS();
@@ -63,11 +66,27 @@ class Form1Install {
   void RepInIMGSys(const std::string& inStra, const std::string& outStra);
   void AddinImgSys(const std::string& ffInputOmega);
 
+  /// The scratch file that turns a command's operand text into fields, in the current folder.
+  static constexpr const char* kScratchFile = "installing.tmp";
+  /// The install script, in the current folder.
+  static constexpr const char* kScriptFile = "ins.cfg";
+
  protected:
   FileSystem& fs_;
   MessageBoxes& boxes_;
   StatusLine& label2_;
   InstallWindow& window_;
+
+ private:
+  /// Runs script line `index` (1-based number index + 1), recognised as `line`.
+  void runCommand(std::size_t index, const RecognisedLine& line);
+  void runCommandFields(std::size_t index, ScriptCommand command,
+                        const std::vector<std::string>& f);
+  /// Sets Label6 to `operand`, writes it to the scratch file and reads `count` fields back.
+  std::vector<std::string> splitThroughScratch(const std::string& operand, std::size_t count,
+                                               std::size_t index);
+
+  ArchiveSet archives_;  ///< one directory per archive the script names
 };
 
 }  // namespace tamberlin

@@ -1,0 +1,38 @@
+// The archive commands' bridges to the archive engine: replace an entry found by name, add a
+// file as a new entry.
+#include <cstdint>
+
+#include "installscript/form1_install.h"
+#include "platform/message_box.h"
+#include "platform/runtime_error.h"
+
+namespace tamberlin {
+
+void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& outStra) {
+  const std::string archive = module1.imgPath;
+  Module1& engine = archives_.engineFor(archive);
+  engine.imgPath = archive;
+  std::int32_t slot = archives_.find(archive, inStra);
+  if (slot == 0) {
+    std::string detail = "there is no entry \"" + inStra + "\" in " + archive;
+    std::string near = archives_.suggest(archive, inStra);
+    if (!near.empty()) detail += " (did you mean \"" + near + "\"? names count letter case)";
+    throw RuntimeError(err::kFileNotFound, detail);
+  }
+  // A search from the list's top leaves the number of entries it passed on the status line.
+  if (slot > 1)
+    engine.SetStatus("Replacing File File: " + inStra + " - " + std::to_string(slot - 1));
+  std::int32_t byteCount = 0;
+  engine.ReplaceFileInIMG(slot, outStra, 0, byteCount);
+}
+
+void Form1Install::AddinImgSys(const std::string& ffInputOmega) {
+  boxes_.show(MessageBoxRequest{ffInputOmega, kAppTitle, MsgButtons::Ok, MsgIcon::None});
+  const std::string archive = module1.imgPath;
+  Module1& engine = archives_.engineFor(archive);
+  engine.imgPath = archive;
+  std::string copy = ffInputOmega;
+  engine.UseFileNameToIMG(copy, 0, 0, "");
+}
+
+}  // namespace tamberlin

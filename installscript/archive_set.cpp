@@ -1,0 +1,111 @@
+#include "installscript/archive_set.h"
+
+#include "imgarchive/engine_view.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+
+namespace tamberlin {
+namespace {
+
+/// Engines of archives other than the game's own never fill a visible list.
+class UnshownList : public EntryList {
+ public:
+  void addItem(const std::string& text) override { items_.push_back(text); }
+  std::size_t count() const override { return items_.size(); }
+  const std::string& item(std::size_t index) const override { return items_.at(index); }
+
+ private:
+  std::vector<std::string> items_;
+};
+
+}  // namespace
+
+struct ArchiveSet::Archive {
+  Module1* engine = nullptr;
+  std::unique_ptr<UnshownList> list;
+  std::unique_ptr<Module1> owned;
+  EntryIndex index;
+  std::size_t indexed = 0;  ///< table slots 1..indexed are in the index
+};
+
+ArchiveSet::ArchiveSet(FileSystem& fs, StatusLine& status, MessageBoxes& boxes)
+    : fs_(fs), status_(status), boxes_(boxes) {}
+
+ArchiveSet::~ArchiveSet() = default;
+
+std::vector<std::string> ArchiveSet::keysOf(const std::string& path) {
+  std::vector<std::string> keys;
+  try {
+    keys.push_back("path:" + fs_.nativePath(path));
+  } catch (const RuntimeError&) {
+    keys.push_back("text:" + path);
+  }
+  FileInfo info = fs_.stat(path);
+  if (info.exists && info.id != 0) keys.push_back("id:" + std::to_string(info.id));
+  return keys;
+}
+
+ArchiveSet::Archive* ArchiveSet::lookup(const std::string& path) {
+  for (const std::string& key : keysOf(path)) {
+    auto it = byKey_.find(key);
+    if (it != byKey_.end()) return it->second;
+  }
+  return nullptr;
+}
+
+void ArchiveSet::registerKeys(Archive& a, const std::string& path) {
+  for (const std::string& key : keysOf(path)) byKey_[key] = &a;
+}
+
+void ArchiveSet::adopt(Module1& engine, const std::string& path) {
+  auto a = std::make_unique<Archive>();
+  a->engine = &engine;
+  registerKeys(*a, path);
+  archives_.push_back(std::move(a));
+}
+
+ArchiveSet::Archive& ArchiveSet::archiveFor(const std::string& path) {
+  if (Archive* known = lookup(path)) return *known;
+  auto a = std::make_unique<Archive>();
+  a->list = std::make_unique<UnshownList>();
+  a->owned = std::make_unique<Module1>(fs_, status_, *a->list, boxes_);
+  a->engine = a->owned.get();
+  Archive& ref = *a;
+  archives_.push_back(std::move(a));
+  // Registered before the read, so that an archive whose read fails is not read again; and
+  // after it, when the read created the file and it gained an identity.
+  registerKeys(ref, path);
+  ref.engine->ReadIMG(path);
+  registerKeys(ref, path);
+  return ref;
+}
+
+Module1& ArchiveSet::engineFor(const std::string& path) {
+  return *archiveFor(path).engine;
+}
+
+void ArchiveSet::syncIndex(Archive& a) {
+  const std::vector<IMGEntry>& dir = a.engine->IMGDir;
+  std::size_t last = dir.empty() ? 0 : dir.size() - 1;
+  if (last < a.indexed) {
+    a.index = EntryIndex();
+    a.indexed = 0;
+  }
+  for (std::size_t k = a.indexed + 1; k <= last; ++k)
+    a.index.add(static_cast<std::int32_t>(k), dir[k]);
+  a.indexed = last;
+}
+
+std::int32_t ArchiveSet::find(const std::string& path, const std::string& name) {
+  Archive& a = archiveFor(path);
+  syncIndex(a);
+  return a.index.find(name);
+}
+
+std::string ArchiveSet::suggest(const std::string& path, const std::string& name) {
+  Archive& a = archiveFor(path);
+  syncIndex(a);
+  return a.index.suggest(name);
+}
+
+}  // namespace tamberlin

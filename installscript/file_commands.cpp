@@ -1,0 +1,101 @@
+#include "installscript/file_commands.h"
+
+#include "imgarchive/engine_view.h"
+#include "installscript/wildcard.h"
+#include "platform/file_copy.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+#include "platform/win_path.h"
+
+namespace tamberlin {
+
+std::vector<std::string> filesMatching(FileSystem& fs, const std::string& pattern) {
+  std::string dir = parentPath(pattern);
+  std::string namePattern = baseName(pattern);
+  std::vector<std::string> out;
+  FileInfo where = fs.stat(dir.empty() ? "." : dir);
+  if (!where.exists || !where.isDir) return out;
+  if (!hasWildcard(namePattern)) {
+    FileInfo info = fs.stat(pattern);
+    if (namePattern.empty() || (info.exists && info.isDir))
+      throw RuntimeError(err::kPathFileAccess, pattern + " is a folder; DELETE deletes files only");
+    if (info.exists) out.push_back(pattern);
+    return out;
+  }
+  for (const DirEntry& e : fs.list(dir.empty() ? "." : dir)) {
+    if (!e.isDir && matchesPattern(e.name, namePattern))
+      out.push_back(dir.empty() ? e.name : dir + "\\" + e.name);
+  }
+  return out;
+}
+
+std::size_t deleteMatching(FileSystem& fs, const std::string& pattern) {
+  std::vector<std::string> files = filesMatching(fs, pattern);
+  for (const std::string& f : files) fs.removeFile(f);
+  return files.size();
+}
+
+bool makeFolder(FileSystem& fs, const std::string& path) {
+  FileInfo info = fs.stat(path);
+  if (info.exists && info.isDir) return false;
+  if (info.exists) throw RuntimeError(err::kPathFileAccess, path + " is a file, not a folder");
+  fs.makeDir(path);
+  return true;
+}
+
+std::string partFileFor(const std::string& dest) {
+  return dest + ".tamberlin-part";
+}
+
+namespace {
+
+std::unique_ptr<BinaryFile> openSource(FileSystem& fs, const std::string& source) {
+  try {
+    return fs.open(source, OpenMode::Read);
+  } catch (const RuntimeError& e) {
+    if (e.number() == err::kPathNotFound) throw RuntimeError(err::kFileNotFound, source);
+    throw;
+  }
+}
+
+void checkDestination(FileSystem& fs, const std::string& dest) {
+  std::string dir = parentPath(dest);
+  FileInfo folder = fs.stat(dir.empty() ? "." : dir);
+  if (!folder.exists || !folder.isDir)
+    throw RuntimeError(err::kPathNotFound, dest + " (its folder does not exist)");
+  if (baseName(dest).empty() || fs.stat(dest).isDir)
+    throw RuntimeError(err::kPathFileAccess, dest + " is a folder");
+}
+
+}  // namespace
+
+void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string& dest,
+                   StatusLine* progress) {
+  checkDestination(fs, dest);
+  auto src = openSource(fs, source);
+  const std::string part = partFileFor(dest);
+  auto out = fs.open(part, OpenMode::Create);
+  try {
+    std::int64_t length = src->length();
+    CopyProgress report;
+    if (progress)
+      report = [progress](std::uint64_t d, std::uint64_t t) { progress->copyProgress(d, t); };
+    if (length > 0) copyBytes(*src, 1, *out, 1, length, report);
+    out->sync();
+    out->close();
+    src->close();
+  } catch (const RuntimeError&) {
+    out.reset();
+    try {
+      fs.removeFile(part);
+    } catch (const RuntimeError&) {
+      // The copy's own error is the one to report; a stray part file harms nothing.
+    }
+    throw;
+  }
+  fs.rename(part, dest);
+  std::string dir = parentPath(dest);
+  fs.syncDir(dir.empty() ? "." : dir);
+}
+
+}  // namespace tamberlin
