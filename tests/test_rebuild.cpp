@@ -1,0 +1,378 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "imgarchive/check.h"
+#include "imgarchive/rebuild.h"
+#include "imgarchive/rebuild_plan.h"
+#include "platform/fault_file_system.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+#include "support/archive_fixture.h"
+
+namespace tamberlin {
+namespace {
+
+using testing::dataOf;
+using testing::makeArchive;
+using testing::nameField;
+using testing::parseArchive;
+using testing::putLE32;
+using testing::readBytes;
+using testing::Rec;
+using testing::TempDir;
+using testing::writeBytes;
+
+IMGEntry entry(std::int32_t offset, std::int32_t size, const std::string& name = "a.dff") {
+  IMGEntry e;
+  e.offset = offset;
+  e.size = size;
+  std::string field = nameField(name);
+  std::copy(field.begin(), field.end(), e.fileName.begin());
+  return e;
+}
+
+// What a rebuild must produce, built from the old bytes alone: the same records with offsets
+// counting up from the first sector after the directory, each entry's old bytes (zeros where
+// the old file ended) at its new offset.
+std::string expectedRebuild(const std::string& old) {
+  testing::Parsed p = parseArchive(old);
+  std::uint32_t next = static_cast<std::uint32_t>((8 + 32 * std::size_t{p.count} + 2047) / 2048);
+  std::string out = old.substr(0, 8);
+  std::string data;
+  for (const Rec& r : p.records) {
+    std::string rec(32, '\0');
+    putLE32(rec, 0, next);
+    putLE32(rec, 4, r.size);
+    rec.replace(8, 24, r.name);
+    out += rec;
+    std::string bytes = dataOf(old, r, std::size_t{r.size} * 2048);
+    bytes.resize(std::size_t{r.size} * 2048, '\0');
+    data += bytes;
+    next += r.size;
+  }
+  out.resize((out.size() + 2047) / 2048 * 2048, '\0');
+  return out + data;
+}
+
+// An archive as many replaces leave it: entries first written back to back from sector 1, then
+// entry 2 given new data at the end of the file twice and entry 4 once (as the engine replaces),
+// the last data not padded to a whole sector. The old data stays behind as dead space. Entry 3's
+// name fills all 24 bytes, entry 4's has bytes after its NUL, and entry 5, of 0 sectors, has
+// entry 1's name.
+std::string fragmentedArchive() {
+  std::vector<Rec> recs = {
+      {1, 2, nameField("dup.txd")},
+      {12, 1, nameField("b.dff")},  // was at 3, then at 10
+      {4, 3, "twentyfour_chars_name.df"},
+      {11, 1, nameField(std::string("car.dff\0junk", 12))},  // was at 7 with 3 sectors
+      {9, 0, nameField("dup.txd")},
+  };
+  return makeArchive(recs, 12 * 2048 + 700);
+}
+
+class RebuildFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path = dir.file("gta3.img");
+    old = fragmentedArchive();
+    writeBytes(path, old);
+  }
+  std::string temp() const { return rebuildTempPath(path); }
+  bool tempExists() const { return std::filesystem::exists(temp()); }
+
+  TempDir dir;
+  std::string path;
+  std::string old;
+};
+
+TEST(RebuildPlan, FirstDataSectorFollowsTheDirectory) {
+  EXPECT_EQ(firstDataSector(0), 1);
+  EXPECT_EQ(firstDataSector(63), 1);  // 8 + 63 * 32 = 2024 bytes
+  EXPECT_EQ(firstDataSector(64), 2);  // 2056 bytes
+  EXPECT_EQ(firstDataSector(16300), 255);
+}
+
+TEST(RebuildPlan, BackToBackDataBecomesOneRunAndEmptyEntriesTakeTheCurrentSector) {
+  // Entries 1 and 2 lie back to back in the old file; entry 3 (0 sectors) sits between; entry
+  // 4 lies elsewhere.
+  std::vector<IMGEntry> in = {entry(5, 2), entry(7, 1), entry(0, 0), entry(1, 3)};
+  RebuildPlan plan = planRebuild(in, 9 * sector);
+  ASSERT_EQ(plan.records.size(), 4u);
+  EXPECT_EQ(plan.records[0].offset, 1);
+  EXPECT_EQ(plan.records[1].offset, 3);
+  EXPECT_EQ(plan.records[2].offset, 4);
+  EXPECT_EQ(plan.records[2].size, 0);
+  EXPECT_EQ(plan.records[3].offset, 4);
+  ASSERT_EQ(plan.runs.size(), 2u);
+  EXPECT_EQ(plan.runs[0].from, 5 * sector + 1);
+  EXPECT_EQ(plan.runs[0].to, 1 * sector + 1);
+  EXPECT_EQ(plan.runs[0].bytes, 3 * sector);
+  EXPECT_EQ(plan.runs[1].from, 1 * sector + 1);
+  EXPECT_EQ(plan.runs[1].bytes, 3 * sector);
+  EXPECT_EQ(plan.dataBytes, 6 * sector);
+  EXPECT_EQ(plan.newLength, 7 * sector);
+}
+
+TEST(RebuildPlan, DuplicatesOfTheSameDataAreEachCopied) {
+  std::vector<IMGEntry> in = {entry(1, 2), entry(1, 2)};
+  RebuildPlan plan = planRebuild(in, 3 * sector);
+  EXPECT_EQ(plan.records[1].offset, 3);
+  ASSERT_EQ(plan.runs.size(), 2u);
+  EXPECT_EQ(plan.newLength, 5 * sector);
+}
+
+TEST(RebuildPlan, UnpaddedLastSectorIsPaddedWithZeros) {
+  std::vector<IMGEntry> in = {entry(3, 2), entry(1, 2)};
+  RebuildPlan plan = planRebuild(in, 4 * sector + 100);  // entry 1 lacks 1948 bytes
+  ASSERT_EQ(plan.runs.size(), 2u);
+  EXPECT_EQ(plan.runs[0].bytes, sector + 100);
+  EXPECT_EQ(plan.runs[0].zeros, sector - 100);
+  EXPECT_EQ(plan.runs[1].from, sector + 1);  // not merged after a padded run
+  EXPECT_EQ(plan.runs[1].zeros, 0);
+  EXPECT_EQ(plan.dataBytes, 4 * sector);
+}
+
+TEST(RebuildPlan, RefusesDataItCannotCopy) {
+  auto failsWith = [](std::vector<IMGEntry> in, std::int64_t length, int number) {
+    try {
+      planRebuild(in, length);
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), number);
+      EXPECT_NE(e.detail().find("entry 2 (a.dff)"), std::string::npos) << e.detail();
+    }
+  };
+  // The file ends a byte before entry 2's last sector starts.
+  failsWith({entry(1, 1), entry(2, 2)}, 3 * sector, err::kInvalidFormat);
+  failsWith({entry(1, 1), entry(0, 1)}, 3 * sector, err::kInvalidFormat);  // over the directory
+  failsWith({entry(1, 1), entry(-1, 1)}, 3 * sector, err::kInvalidFormat);
+  // A last sector begun by one byte is copied and padded.
+  EXPECT_EQ(planRebuild({entry(1, 1), entry(2, 2)}, 3 * sector + 1).newLength, 4 * sector);
+}
+
+TEST_F(RebuildFiles, WritesTheDataInDirectoryOrderWithoutHoles) {
+  ArchiveReport before = checkArchive(realFileSystem(), path);
+  ASSERT_TRUE(before.ok());
+  ASSERT_GT(before.contiguityBreaks(), 0u);
+
+  RebuildSummary s = rebuildArchive(realFileSystem(), path);
+
+  std::string now = readBytes(path);
+  EXPECT_EQ(now, expectedRebuild(old));
+  EXPECT_FALSE(tempExists());
+  ArchiveReport after = checkArchive(realFileSystem(), path);
+  EXPECT_TRUE(after.ok());
+  EXPECT_EQ(after.contiguityBreaks(), 0u);
+  EXPECT_EQ(after.deadBytes, 0u);
+
+  EXPECT_EQ(s.entries, 5u);
+  EXPECT_EQ(s.sizeBefore, 12 * 2048 + 700);
+  EXPECT_EQ(s.sizeAfter, static_cast<std::int64_t>(now.size()));
+  EXPECT_EQ(s.sizeAfter, (1 + 2 + 1 + 3 + 1) * 2048);
+  // Dead: sector 3 (b.dff's first data), 7 to 9 (car.dff's), 10 (b.dff's second).
+  EXPECT_EQ(s.holesRemoved, 5u * 2048);
+  EXPECT_EQ(s.breaksBefore, before.contiguityBreaks());
+  EXPECT_EQ(s.breaksAfter, 0u);
+}
+
+TEST_F(RebuildFiles, KeepsEveryRecordsBytesNameAndSize) {
+  rebuildArchive(realFileSystem(), path);
+  std::string now = readBytes(path);
+  testing::Parsed a = parseArchive(old), b = parseArchive(now);
+  ASSERT_EQ(a.count, b.count);
+  EXPECT_EQ(b.magic, "VER2");
+  for (std::size_t k = 0; k < a.records.size(); ++k) {
+    SCOPED_TRACE("entry " + std::to_string(k + 1));
+    EXPECT_EQ(b.records[k].name, a.records[k].name);  // all 24 bytes
+    EXPECT_EQ(b.records[k].size, a.records[k].size);
+    std::size_t n = std::size_t{a.records[k].size} * 2048;
+    std::string was = dataOf(old, a.records[k], n);
+    EXPECT_EQ(dataOf(now, b.records[k], was.size()), was);
+    EXPECT_EQ(dataOf(now, b.records[k], n).substr(was.size()), std::string(n - was.size(), '\0'));
+  }
+  EXPECT_EQ(b.records[4].offset, b.records[3].offset + 1);  // the 0-sector entry
+}
+
+TEST_F(RebuildFiles, ASecondRebuildChangesNothing) {
+  rebuildArchive(realFileSystem(), path);
+  std::string once = readBytes(path);
+  RebuildSummary s = rebuildArchive(realFileSystem(), path);
+  EXPECT_EQ(readBytes(path), once);
+  EXPECT_EQ(s.holesRemoved, 0u);
+  EXPECT_EQ(s.breaksBefore, 0u);
+  EXPECT_EQ(s.sizeBefore, s.sizeAfter);
+}
+
+TEST_F(RebuildFiles, ProgressCountsEveryDataByteOnce) {
+  std::uint64_t last = 0, total = 0;
+  int calls = 0;
+  rebuildArchive(realFileSystem(), path, [&](std::uint64_t done, std::uint64_t all) {
+    EXPECT_GE(done, last);
+    if (calls++ > 0) {
+      EXPECT_EQ(all, total);
+    }
+    last = done;
+    total = all;
+  });
+  EXPECT_GT(calls, 0);
+  EXPECT_EQ(total, 7u * 2048);
+  EXPECT_EQ(last, total);
+}
+
+TEST_F(RebuildFiles, OverwritesATemporaryFileLeftByACrash) {
+  writeBytes(temp(), std::string(40000, 'x'));
+  rebuildArchive(realFileSystem(), path);
+  EXPECT_EQ(readBytes(path), expectedRebuild(old));
+  EXPECT_FALSE(tempExists());
+}
+
+TEST_F(RebuildFiles, FindsTheArchiveWithoutRegardToLetterCase) {
+  rebuildArchive(realFileSystem(), dir.path() + "/GTA3.IMG");
+  EXPECT_EQ(readBytes(path), expectedRebuild(old));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(RebuildFiles, RefusesADamagedArchiveSayingWhatTheCheckFound) {
+  std::vector<Rec> recs = {{1, 1, nameField("a.dff")}, {1, 1, nameField("b.dff")}};
+  old = makeArchive(recs, 2 * 2048);
+  writeBytes(path, old);
+  try {
+    rebuildArchive(realFileSystem(), path);
+    FAIL() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), err::kInvalidFormat);
+    ArchiveReport r = checkArchive(realFileSystem(), path);
+    ASSERT_FALSE(r.errors.empty());
+    EXPECT_NE(e.detail().find(r.errors[0]), std::string::npos) << e.detail();
+    EXPECT_NE(e.detail().find("not rebuilt"), std::string::npos) << e.detail();
+  }
+  EXPECT_EQ(readBytes(path), old);
+  EXPECT_FALSE(tempExists());
+}
+
+TEST_F(RebuildFiles, RefusesAFileThatIsNoArchive) {
+  writeBytes(path, "VER1 and then some bytes");
+  EXPECT_THROW(rebuildArchive(realFileSystem(), path), RuntimeError);
+  EXPECT_EQ(readBytes(path), "VER1 and then some bytes");
+  EXPECT_FALSE(tempExists());
+}
+
+// A file system whose folders have `free` bytes left.
+class SmallDisk : public FaultFileSystem {
+ public:
+  SmallDisk(FileSystem& inner, std::uint64_t free) : FaultFileSystem(inner), free_(free) {}
+  std::uint64_t freeSpace(const std::string&) override { return free_; }
+
+ private:
+  std::uint64_t free_;
+};
+
+TEST_F(RebuildFiles, NeedsRoomForTheWholeNewArchive) {
+  const std::uint64_t needed = 8 * 2048;
+  SmallDisk tight(realFileSystem(), needed - 1);
+  try {
+    rebuildArchive(tight, path);
+    FAIL() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), err::kDiskFull);
+    EXPECT_NE(e.detail().find("needs " + std::to_string(needed) + " bytes"), std::string::npos)
+        << e.detail();
+    EXPECT_NE(e.detail().find("there are " + std::to_string(needed - 1)), std::string::npos)
+        << e.detail();
+  }
+  EXPECT_EQ(tight.changes(), 0);
+  EXPECT_EQ(readBytes(path), old);
+
+  SmallDisk enough(realFileSystem(), needed);
+  rebuildArchive(enough, path);
+  EXPECT_EQ(readBytes(path), expectedRebuild(old));
+}
+
+TEST_F(RebuildFiles, ALeftoverTemporaryFileCountsAsFreeSpace) {
+  writeBytes(temp(), std::string(4 * 2048, 'x'));
+  SmallDisk tight(realFileSystem(), 4 * 2048);
+  rebuildArchive(tight, path);
+  EXPECT_EQ(readBytes(path), expectedRebuild(old));
+}
+
+// Stopped at every change it makes, the rebuild leaves the old archive or the new one, whole;
+// the next rebuild then finishes the job over whatever the crash left.
+TEST_F(RebuildFiles, ACrashAtAnyChangeLeavesTheOldArchiveOrTheNewOne) {
+  const std::string rebuilt = expectedRebuild(old);
+  long total = 0;
+  {
+    FaultFileSystem count(realFileSystem());
+    rebuildArchive(count, path);
+    total = count.changes();
+    writeBytes(path, old);
+  }
+  ASSERT_GT(total, 3);
+  int sawOld = 0, sawNew = 0;
+  for (long k = 0; k < total; ++k) {
+    SCOPED_TRACE("crash after " + std::to_string(k) + " changes");
+    writeBytes(path, old);
+    std::filesystem::remove(temp());
+    FaultFileSystem fs(realFileSystem());
+    fs.crashAfterChanges(k);
+    EXPECT_THROW(rebuildArchive(fs, path), SimulatedCrash);
+    std::string now = readBytes(path);
+    EXPECT_TRUE(now == old || now == rebuilt);
+    (now == old ? sawOld : sawNew)++;
+
+    rebuildArchive(realFileSystem(), path);
+    EXPECT_EQ(readBytes(path), rebuilt);
+    EXPECT_FALSE(tempExists());
+  }
+  EXPECT_EQ(sawNew, 0);  // the rename is the last change
+  EXPECT_EQ(sawOld, total);
+}
+
+// Every call of every kind the rebuild makes, failing in turn: an error, the archive as it was
+// (or already the new one when only the folder's final flush failed), and no temporary file.
+TEST_F(RebuildFiles, AFailedCallLeavesTheArchiveAndNoTemporaryFile) {
+  const std::string rebuilt = expectedRebuild(old);
+  const FsCall kinds[] = {FsCall::Open, FsCall::Read,  FsCall::Write,  FsCall::Length,
+                          FsCall::Sync, FsCall::Close, FsCall::Rename, FsCall::Truncate};
+  FaultFileSystem count(realFileSystem());
+  rebuildArchive(count, path);
+  int failures = 0;
+  for (FsCall kind : kinds) {
+    for (long n = 1; n <= count.calls(kind); ++n) {
+      SCOPED_TRACE("call kind " + std::to_string(static_cast<int>(kind)) + ", call " +
+                   std::to_string(n));
+      writeBytes(path, old);
+      FaultFileSystem fs(realFileSystem());
+      fs.failCall(kind, n, err::kDeviceIO);
+      try {
+        rebuildArchive(fs, path);
+        ADD_FAILURE() << "no error";
+      } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::kDeviceIO);
+      }
+      ++failures;
+      std::string now = readBytes(path);
+      bool afterRename = kind == FsCall::Sync && n == count.calls(kind);
+      EXPECT_EQ(now, afterRename ? rebuilt : old);
+      EXPECT_FALSE(tempExists());
+    }
+  }
+  EXPECT_GE(failures, 10);
+}
+
+TEST_F(RebuildFiles, AFailedCleanupStillReportsTheFirstFailure) {
+  FaultFileSystem fs(realFileSystem());
+  fs.failCall(FsCall::Rename, 1, err::kPermissionDenied);
+  fs.failCall(FsCall::Remove, 1, err::kDeviceIO);
+  try {
+    rebuildArchive(fs, path);
+    FAIL() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), err::kPermissionDenied);
+  }
+  EXPECT_EQ(readBytes(path), old);
+}
+
+}  // namespace
+}  // namespace tamberlin
