@@ -1,0 +1,32 @@
+#pragma once
+// The actions of `tamberlin img`: each runs the archive engine on one archive for one command
+// and returns the exit code (0 done, 1 failed). Results go to `out`, the engine's boxes and
+// status through `boxes` and `status` (stderr on the console).
+
+#include <iosfwd>
+#include <string>
+
+namespace tamberlin {
+
+class FileSystem;
+class ConsoleBoxes;
+class ConsoleStatus;
+
+struct ImgContext {
+  FileSystem& fs;
+  ConsoleBoxes& boxes;
+  ConsoleStatus& status;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+int imgList(ImgContext& c, const std::string& archive);
+int imgAdd(ImgContext& c, const std::string& archive, const std::string& file,
+           const std::string& name);
+int imgReplace(ImgContext& c, const std::string& archive, const std::string& name,
+               const std::string& file);
+int imgExtract(ImgContext& c, const std::string& archive, const std::string& name,
+               const std::string& outPath);
+int imgCheck(ImgContext& c, const std::string& archive);
+
+}  // namespace tamberlin
