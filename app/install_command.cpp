@@ -1,0 +1,138 @@
+// tamberlin install GAME_DIR [--continue-on-error] [--dry-run] [--verbose]
+//
+// The wizard's installation without the wizard: run in the mod's folder (which holds "ins.cfg"
+// and the mod's files), into the game folder GAME_DIR, through the same code as the wizard.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/command.h"
+#include "app/console_boxes.h"
+#include "installscript/dry_run.h"
+#include "installscript/form1_install.h"
+#include "platform/file_system.h"
+#include "platform/program_end.h"
+#include "platform/runtime_error.h"
+#include "platform/win_path.h"
+
+namespace tamberlin {
+namespace {
+
+const char kUsage[] =
+    "usage: tamberlin install GAME_DIR [--continue-on-error] [--dry-run] [--verbose]\n"
+    "  Run in the mod's folder (it holds ins.cfg). GAME_DIR is the game's folder, the one\n"
+    "  that holds gta_sa.exe.\n"
+    "  --continue-on-error  answer Yes to the archive engine's error questions (default No)\n"
+    "  --dry-run            print what each line would do and check it; change nothing\n"
+    "  --verbose            print the status line's texts as well\n";
+
+/// One progress line per script line on stderr: "[12/40] ADD car.dff, models\car.dff".
+class ConsoleWindow : public InstallWindow {
+ public:
+  void lineStarted(std::size_t index, std::size_t total, const std::string& line) override {
+    std::cerr << "[" << index + 1 << "/" << total << "] "
+              << (line.empty() ? std::string("(empty line)") : line) << "\n";
+  }
+};
+
+/// The folder page's check: a file named exactly "gta_sa.exe" (letter case counting), not
+/// hidden, in the folder itself.
+bool holdsGame(FileSystem& fs, const std::string& dir) {
+  FileInfo info = fs.stat(dir);
+  if (!info.exists || !info.isDir) return false;
+  for (const DirEntry& e : fs.list(dir)) {
+    if (e.name == "gta_sa.exe" && !e.isDir && !e.isHidden) return true;
+  }
+  return false;
+}
+
+/// GAME_DIR as an absolute path without "." and ".." parts, for clear messages.
+std::string absoluteFolder(FileSystem& fs, const std::string& dir) {
+  if (isAbsoluteProgramPath(dir)) return dir;
+  std::vector<std::string> parts;
+  for (const std::string& p : splitPath(joinPath(fs.currentDir(), dir))) {
+    if (p == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (p != ".") {
+      parts.push_back(p);
+    }
+  }
+  std::string out;
+  for (const std::string& p : parts) out = out.empty() && hasDriveLetter(p) ? p : out + "/" + p;
+  return out.empty() ? "/" : out;
+}
+
+struct Options {
+  std::string gameDir;
+  bool continueOnError = false;
+  bool dryRun = false;
+  bool verbose = false;
+};
+
+/// Parses the arguments; false on a usage error (already reported).
+bool parse(const std::vector<std::string>& args, Options& o) {
+  for (const std::string& a : args) {
+    if (a == "--continue-on-error") {
+      o.continueOnError = true;
+    } else if (a == "--dry-run") {
+      o.dryRun = true;
+    } else if (a == "--verbose" || a == "-v") {
+      o.verbose = true;
+    } else if (a.rfind("--", 0) == 0 || !o.gameDir.empty()) {
+      std::cerr << "tamberlin install: unexpected argument '" << a << "'\n" << kUsage;
+      return false;
+    } else {
+      o.gameDir = a;
+    }
+  }
+  if (o.gameDir.empty()) {
+    std::cerr << "tamberlin install: GAME_DIR is missing\n" << kUsage;
+    return false;
+  }
+  return true;
+}
+
+int install(const Options& o, const std::string& saPath) {
+  FileSystem& fs = realFileSystem();
+  ConsoleBoxes boxes(std::cout, o.continueOnError);
+  ConsoleStatus status(std::cerr, o.verbose);
+  ConsoleWindow window;
+  Form1Install form(fs, boxes, status, window);
+  form.saPath = saPath;
+  try {
+    form.ImgInstall();
+  } catch (const ProgramEnd& end) {
+    if (form.forceCloseInt == 1 && end.exitCode == 0) return 0;
+    std::cerr << "tamberlin install: the installation was ended by an error; what was done "
+                 "before it stays done\n";
+    return 1;
+  } catch (const RuntimeError& e) {
+    std::cerr << "tamberlin install: error " << e.number() << ": " << e.description() << "\n";
+    if (!e.detail().empty()) std::cerr << "  " << e.detail() << "\n";
+    std::cerr << "  The installation stopped here; what was done before it stays done.\n";
+    return 1;
+  }
+  return 1;  // ImgInstall always ends the program; returning means something went wrong.
+}
+
+int installCommand(const std::vector<std::string>& args) {
+  Options o;
+  if (!parse(args, o)) return 2;
+  FileSystem& fs = realFileSystem();
+  if (!holdsGame(fs, o.gameDir)) {
+    std::cerr << "tamberlin install: " << o.gameDir
+              << " is not the game's folder: it holds no file named gta_sa.exe\n";
+    return 1;
+  }
+  std::string saPath = absoluteFolder(fs, o.gameDir);
+  if (o.dryRun) return dryRunInstall(fs, saPath, std::cout).problems == 0 ? 0 : 1;
+  return install(o, saPath);
+}
+
+const CommandRegistration kInstall("install",
+                                   "GAME_DIR [--continue-on-error] [--dry-run]  install the mod "
+                                   "in the current folder into the game",
+                                   installCommand);
+
+}  // namespace
+}  // namespace tamberlin

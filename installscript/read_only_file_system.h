@@ -1,0 +1,32 @@
+#pragma once
+// A view of a file system that can look but not touch: every open is for reading, and every
+// call that would change the disk fails with error 70 (Permission denied). The dry run reads
+// archives through the same engine code as an installation, and this makes sure that nothing
+// it does can write.
+
+#include "platform/file_system.h"
+
+namespace tamberlin {
+
+class ReadOnlyFileSystem : public FileSystem {
+ public:
+  explicit ReadOnlyFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  /// Opens for reading only; any other mode is error 70 (the archive reader then falls back to
+  /// reading). Writes to a file opened here fail too.
+  std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override;
+  FileInfo stat(const std::string& path) override { return inner_.stat(path); }
+  std::vector<DirEntry> list(const std::string& dir) override { return inner_.list(dir); }
+  void makeDir(const std::string& path) override;
+  void removeFile(const std::string& path) override;
+  void rename(const std::string& from, const std::string& to) override;
+  void syncDir(const std::string& /*dir*/) override {}
+  std::uint64_t freeSpace(const std::string& dir) override { return inner_.freeSpace(dir); }
+  std::string nativePath(const std::string& path) override { return inner_.nativePath(path); }
+  std::string currentDir() override { return inner_.currentDir(); }
+
+ private:
+  FileSystem& inner_;
+};
+
+}  // namespace tamberlin
