@@ -17,6 +17,8 @@
 
 namespace tamberlin {
 
+class ArchiveEdit;
+class BinaryFile;
 class FileSystem;
 class MessageBoxes;
 class StatusLine;
@@ -57,16 +59,36 @@ class Module1 {
   /// in this run (with the changes made through this engine since).
   bool tableHolds(const std::string& path) const;
 
+  /// False after a ReadIMG that failed or found a short directory: no write trusts the table.
+  bool tableComplete() const { return tableComplete_; }
+
  private:
   /// Shows the error box of routine `sub` (prompt prefix as that routine's box has it). Returns
   /// when the user answers Yes; throws ProgramEnd on No.
   void errorBox(const std::string& prefix, const RuntimeError& e, const std::string& sub);
 
+  /// Throws unless IMGDir holds the complete directory of the archive at imgPath and the open
+  /// file `archive` (that archive) still has the header that directory came with.
+  void verifyTable(BinaryFile& archive) const;
+  /// Remembers that IMGDir now holds the whole directory of the archive at `path`.
+  void trustTable(const std::string& path);
+  void distrustTable();
+  /// Takes an unfinished change back; when even that fails, the table no longer describes the
+  /// file and no later write trusts it.
+  void abandon(ArchiveEdit& edit);
+
+  /// The add and replace proper: they change the file and the table, or throw. A RuntimeError
+  /// leaves the archive as it was (see ArchiveEdit) or, when even that failed, distrusts the
+  /// table.
+  void addEntry(BinaryFile& archive, const std::string& newFilePath, const std::string& name);
+  void replaceEntry(BinaryFile& archive, std::int32_t entryIndex, const std::string& newFilePath,
+                    std::int32_t& byteCount);
+
   FileSystem& fs_;
   StatusLine& status_;
   EntryList& list_;
   MessageBoxes& boxes_;
-  std::string tablePath_;      ///< native path of the archive the table was read from
+  std::string tablePath_;  ///< native path of the archive the table was read from
   std::uint64_t tableFileId_ = 0;
   bool tableComplete_ = false;  ///< false after a failed or short read
 };

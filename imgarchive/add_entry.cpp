@@ -1,0 +1,102 @@
+// UseFileNameToIMG: one file added to the archive as a new entry, in an order that a crash at
+// any write survives: moved data, then the records that point at it, then the new data, its
+// record, and last the count that makes the record visible; each step on stable storage
+// before the next.
+#include "imgarchive/add_plan.h"
+#include "imgarchive/archive_edit.h"
+#include "imgarchive/bitstring.h"
+#include "imgarchive/engine_view.h"
+#include "imgarchive/module1.h"
+#include "imgarchive/record_codec.h"
+#include "platform/ansi.h"
+#include "platform/file_copy.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+
+namespace tamberlin {
+namespace {
+
+/// 1-based position of the first byte of sector `s`.
+std::int64_t sectorPos(std::int64_t s) {
+  return s * sector + 1;
+}
+
+void writeField(ArchiveEdit& edit, std::int64_t pos, std::int32_t value) {
+  unsigned char b[4];
+  encodeField(value, b);
+  edit.write(pos, b, sizeof b);
+}
+
+void writeRecord(ArchiveEdit& edit, const IMGEntry& e) {
+  const RecordBytes r = encodeRecord(e);
+  edit.write(e.dirPos, r.data(), r.size());
+}
+
+/// Copies each moved entry's whole sectors (as far as the old file holds them) to their new
+/// place, then points their records there. The old sectors stay as they were.
+void moveEntries(ArchiveEdit& edit, const std::vector<Move>& moves) {
+  for (const Move& m : moves) {
+    const std::int64_t start = std::int64_t{m.from} * sector;
+    const std::int64_t held = std::min<std::int64_t>(
+        std::int64_t{m.size} * sector, std::max<std::int64_t>(0, edit.oldLength() - start));
+    copyBytes(edit.file(), start + 1, edit.file(), sectorPos(m.to), held);
+  }
+  edit.sync();
+  for (const Move& m : moves) writeField(edit, recordPos(m.slot), m.to);
+  edit.sync();
+}
+
+}  // namespace
+
+void Module1::UseFileNameToIMG(const std::string& newFilePath, const std::int32_t& /*unused1*/,
+                               const std::int32_t& /*unused2*/, const std::string& entryName) {
+  int marker = 0;
+  try {
+    const std::string name = addedEntryName(entryName.empty() ? newFilePath : entryName);
+    marker = 2;
+    // The table was read from an existing file: a missing one is an error, never made anew.
+    auto archive = fs_.open(imgPath, OpenMode::ReadWriteExisting);
+    marker = 8;
+    addEntry(*archive, newFilePath, utf8ToAnsi(name));
+    archive->close();
+  } catch (const RuntimeError& e) {
+    errorBox(std::to_string(marker) + "Error # ", e, "Sub UseFileNameToIMG");
+  }
+}
+
+void Module1::addEntry(BinaryFile& archive, const std::string& newFilePath,
+                       const std::string& name) {
+  verifyTable(archive);
+  auto source = fs_.open(newFilePath, OpenMode::Read);
+  const std::int64_t bytes = source->length();
+  const AddPlan plan = planAdd(IMGDir, archive.length(), bytes, name);
+  const CopyProgress progress = [this](std::uint64_t done, std::uint64_t total) {
+    status_.copyProgress(done, total);
+  };
+
+  ArchiveEdit edit(archive);
+  try {
+    moveEntries(edit, plan.moves);
+    copyBytes(*source, 1, archive, sectorPos(plan.entry.offset), bytes, progress);
+    edit.sync();
+    writeRecord(edit, plan.entry);
+    edit.sync();
+    if (plan.newHeader) {
+      unsigned char head[kHeaderSize] = {'V', 'E', 'R', '2'};
+      encodeField(plan.newCount, head + 4);
+      edit.write(1, head, sizeof head);
+    } else {
+      writeField(edit, kCountPos, plan.newCount);
+    }
+    edit.sync();
+    edit.commit();
+  } catch (const RuntimeError&) {
+    abandon(edit);
+    throw;
+  }
+
+  for (const Move& m : plan.moves) IMGDir[static_cast<std::size_t>(m.slot)].offset = m.to;
+  IMGDir.push_back(plan.entry);
+}
+
+}  // namespace tamberlin

@@ -1,0 +1,75 @@
+#include "imgarchive/add_plan.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/runtime_error.h"
+
+namespace tamberlin {
+namespace {
+
+/// `sectorNo` as a data start, or error 6 when its byte position does not fit 32 signed bits.
+std::int32_t dataStart(std::int64_t sectorNo, const char* what) {
+  if (sectorNo >= kFirstUnreachableSector)
+    throw RuntimeError(err::kOverflow, std::string(what) + " would start at sector " +
+                                           std::to_string(sectorNo) +
+                                           ", past the archive's 2 GiB limit");
+  return static_cast<std::int32_t>(sectorNo);
+}
+
+/// Slots whose data starts before byte `limit`, in the order they move.
+std::vector<std::int32_t> slotsInTheWay(const std::vector<IMGEntry>& dir, std::int64_t limit) {
+  std::vector<std::int32_t> slots;
+  for (std::size_t k = 1; k < dir.size(); ++k)
+    if (std::int64_t{dir[k].offset} * sector < limit) slots.push_back(static_cast<std::int32_t>(k));
+  std::stable_sort(slots.begin(), slots.end(), [&](std::int32_t a, std::int32_t b) {
+    return dir[static_cast<std::size_t>(a)].offset < dir[static_cast<std::size_t>(b)].offset;
+  });
+  return slots;
+}
+
+}  // namespace
+
+std::string addedEntryName(const std::string& nameSource) {
+  auto cut = nameSource.find_last_of("\\/");
+  return cut == std::string::npos ? nameSource : nameSource.substr(cut + 1);
+}
+
+std::array<char, kNameSize> addedNameField(const std::string& ansiName, bool endWithNul) {
+  std::array<char, kNameSize> f;
+  f.fill(' ');
+  std::memcpy(f.data(), ansiName.data(), std::min(ansiName.size(), kNameSize));
+  if (endWithNul) f[kNameSize - 1] = '\0';
+  return f;
+}
+
+AddPlan planAdd(const std::vector<IMGEntry>& dir, std::int64_t archiveLength, std::int64_t bytes,
+                const std::string& ansiName) {
+  if (bytes > INT32_MAX)
+    throw RuntimeError(err::kOverflow,
+                       "a file of " + std::to_string(bytes) + " bytes (2 GiB or more)");
+  AddPlan plan;
+  const auto n = static_cast<std::int64_t>(dir.size()) - 1;
+  plan.newCount = static_cast<std::int32_t>(n + 1);
+  plan.entry.fileName = addedNameField(ansiName, n > 0);
+  plan.entry.size = static_cast<std::int32_t>(sectorsFor(bytes));
+  plan.entry.dirPos = static_cast<std::int32_t>(recordPos(n + 1));
+  if (n == 0) {
+    // A new archive: the directory is sector 0, the data starts at sector 1.
+    plan.newHeader = true;
+    plan.entry.offset = 1;
+    return plan;
+  }
+  const std::int64_t grownEnd = kHeaderSize + kRecordSize * (n + 1);
+  // New data never lands inside the grown directory, even in a file that ends with it.
+  std::int64_t cursor = std::max(sectorsFor(archiveLength), sectorsFor(grownEnd));
+  for (std::int32_t slot : slotsInTheWay(dir, grownEnd)) {
+    const IMGEntry& e = dir[static_cast<std::size_t>(slot)];
+    plan.moves.push_back({slot, e.offset, dataStart(cursor, "a moved entry's data"), e.size});
+    cursor += e.size;
+  }
+  plan.entry.offset = dataStart(cursor, "the new entry's data");
+  return plan;
+}
+
+}  // namespace tamberlin
