@@ -7,6 +7,7 @@
 #include "app/command.h"
 #include "app/console_boxes.h"
 #include "app/img_actions.h"
+#include "app/img_rebuild.h"
 #include "platform/file_system.h"
 #include "platform/program_end.h"
 #include "platform/runtime_error.h"
@@ -20,12 +21,15 @@ const char* const kUsage =
     "       tamberlin img replace ARCHIVE NAME FILE\n"
     "       tamberlin img extract ARCHIVE NAME OUT\n"
     "       tamberlin img check ARCHIVE\n"
+    "       tamberlin img rebuild ARCHIVE\n"
     "\n"
     "  list      one line per entry: index, offset and size in sectors, name\n"
     "  add       adds FILE as a new entry, named NAME or after FILE\n"
     "  replace   gives entry NAME (exact, letter case counting) the bytes of FILE\n"
     "  extract   writes entry NAME's bytes to OUT\n"
     "  check     structural errors (exit 1) and what the game will not load well (warnings)\n"
+    "  rebuild   writes ARCHIVE anew: same entries in the same order, data in directory order\n"
+    "            without holes; replaces it only when the new one is complete on disk\n"
     "\n"
     "options:\n"
     "  --continue-on-error  answer Yes to the engine's error boxes: the failed operation is\n"
@@ -80,11 +84,13 @@ int dispatch(ImgContext& c, const std::vector<std::string>& w) {
   if (a == "replace" && n == 3) return imgReplace(c, w[1], w[2], w[3]);
   if (a == "extract" && n == 3) return imgExtract(c, w[1], w[2], w[3]);
   if (a == "check" && n == 1) return imgCheck(c, w[1]);
+  if (a == "rebuild" && n == 1) return imgRebuild(c, w[1]);
   return -1;
 }
 
 bool knownAction(const std::string& a) {
-  return a == "list" || a == "add" || a == "replace" || a == "extract" || a == "check";
+  return a == "list" || a == "add" || a == "replace" || a == "extract" || a == "check" ||
+         a == "rebuild";
 }
 
 int imgCommand(const std::vector<std::string>& args) {

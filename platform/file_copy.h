@@ -13,7 +13,7 @@ using CopyProgress = std::function<void(std::uint64_t done, std::uint64_t total)
 
 constexpr std::size_t kCopyChunk = 1 << 20;
 /// Bytes handed to the system's own copy per call (progress is reported between calls).
-constexpr std::int64_t kFastCopyChunk = 16 << 20;
+constexpr std::int64_t kFastCopyChunk = 8 << 20;
 
 /// Copies `count` bytes from position `from` of `src` to position `to` of `dst`: inside the
 /// system where the files offer it (BinaryFile::copyRangeTo), else by read and write through one
