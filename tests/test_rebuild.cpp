@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
+#include "support/run_program.h"
 
 namespace tamberlin {
 namespace {
@@ -370,6 +371,49 @@ TEST_F(RebuildFiles, AFailedCleanupStillReportsTheFirstFailure) {
     FAIL() << "no error";
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.number(), err::kPermissionDenied);
+  }
+  EXPECT_EQ(readBytes(path), old);
+}
+
+// The command on the same archive, as a player runs it with the output going to files.
+TEST_F(RebuildFiles, CommandPrintsProgressLinesAndTheSummary) {
+  testing::ProgramRun r =
+      testing::runProgram(TAMBERLIN_BINARY, {"img", "rebuild", "gta3.img"}, dir.path());
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Rebuilt gta3.img: 5 entries\n"
+            "  size before:       25,276 bytes\n"
+            "  size after:        16,384 bytes\n"
+            "  holes removed:     10,240 bytes\n"
+            "  contiguity breaks: 4 before, 0 after\n");
+  EXPECT_EQ(r.err.substr(r.err.rfind("rebuild: ")), "rebuild: 100.0% (14,336 of 14,336 bytes)\n");
+  EXPECT_EQ(r.err.find('\r'), std::string::npos);  // no bar redrawn in a file
+  EXPECT_EQ(readBytes(path), expectedRebuild(old));
+}
+
+TEST_F(RebuildFiles, CommandRefusesADamagedArchiveWithTheChecksFinding) {
+  old = makeArchive({{1, 1, nameField("a.dff")}, {2, 5, nameField("b.dff")}}, 3 * 2048);
+  writeBytes(path, old);
+  testing::ProgramRun r =
+      testing::runProgram(TAMBERLIN_BINARY, {"img", "rebuild", "gta3.img"}, dir.path());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  ArchiveReport report = checkArchive(realFileSystem(), path);
+  ASSERT_EQ(report.errors.size(), 1u);
+  EXPECT_EQ(r.err,
+            "tamberlin img: Invalid file format: gta3.img is damaged and was not rebuilt; img "
+            "check found 1 error(s):\n  " +
+                report.errors[0] + "\n");
+  EXPECT_EQ(readBytes(path), old);
+  EXPECT_FALSE(tempExists());
+}
+
+TEST_F(RebuildFiles, CommandTakesExactlyOneArchive) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"img", "rebuild"}, {"img", "rebuild", "gta3.img", "more"}}) {
+    testing::ProgramRun r = testing::runProgram(TAMBERLIN_BINARY, args, dir.path());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("tamberlin img rebuild ARCHIVE"), std::string::npos) << r.err;
   }
   EXPECT_EQ(readBytes(path), old);
 }
