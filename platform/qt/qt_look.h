@@ -1,0 +1,18 @@
+#pragma once
+// Fonts and the window icon for the Qt backend.
+
+#include <QFont>
+#include <QIcon>
+
+#include "wizard/layout.h"
+
+namespace tamberlin {
+
+/// The font of `spec`: its first family that the system really has (not a substitute that the
+/// font configuration offers for any name), at its point size.
+QFont qtFont(const FontSpec& spec);
+
+/// The window's icon: a 32 x 32 picture drawn here, so the program needs no picture file.
+QIcon wizardIcon();
+
+}  // namespace tamberlin

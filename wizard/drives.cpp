@@ -1,0 +1,125 @@
+#include "wizard/drives.h"
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+#include "platform/win_path.h"
+
+namespace tamberlin {
+namespace {
+
+const char* const kGameUnderDrive = "\\Program Files\\Rockstar Games\\GTA San Andreas";
+
+bool startsWith(const std::string& s, const std::string& prefix) {
+  return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+/// True when `path` is `dir` or lies below it.
+bool isUnder(const std::string& path, const std::string& dir) {
+  if (!startsWith(path, dir)) return false;
+  return path.size() == dir.size() || isPathSeparator(dir.back()) ||
+         isPathSeparator(path[dir.size()]);
+}
+
+std::string decodeOctal(const std::string& field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size()) {
+      const std::string digits = field.substr(i + 1, 3);
+      if (digits.size() == 3 &&
+          std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; })) {
+        out += static_cast<char>(std::stoi(digits, nullptr, 8));
+        i += 3;
+        continue;
+      }
+    }
+    out += field[i];
+  }
+  return out;
+}
+
+bool isPseudoFileSystem(const std::string& type) {
+  static const std::set<std::string> pseudo = {
+      "proc",    "sysfs",   "devtmpfs",    "devpts",      "tmpfs",
+      "cgroup",  "cgroup2", "securityfs",  "pstore",      "debugfs",
+      "tracefs", "mqueue",  "hugetlbfs",   "configfs",    "fusectl",
+      "bpf",     "autofs",  "binfmt_misc", "efivarfs",    "rpc_pipefs",
+      "nsfs",    "ramfs",   "squashfs",    "fuse.portal", "fuse.gvfsd-fuse",
+      "overlay"};
+  return pseudo.count(type) != 0;
+}
+
+bool isSystemPlace(const std::string& dir) {
+  for (const char* place : {"/proc", "/sys", "/dev", "/boot", "/snap", "/var/lib", "/etc"})
+    if (isUnder(dir, place)) return true;
+  return isUnder(dir, "/run") && !isUnder(dir, "/run/media");
+}
+
+bool sameRoot(const std::string& a, const std::string& b) {
+  return hasDriveLetter(a) ? sameNameIgnoringCase(a, b) : a == b;
+}
+
+}  // namespace
+
+std::vector<std::string> mountPointsFromTable(const std::string& mountsText) {
+  std::set<std::string> found;
+  std::istringstream in(mountsText);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string device, dir, type;
+    if (!(fields >> device >> dir >> type)) continue;
+    dir = decodeOctal(dir);
+    if (dir.empty() || dir[0] != '/' || isPseudoFileSystem(type) || isSystemPlace(dir)) continue;
+    found.insert(dir);
+  }
+  return {found.begin(), found.end()};
+}
+
+std::vector<DriveItem> posixDrives(const std::vector<std::string>& mountPoints,
+                                   const std::string& home) {
+  std::vector<DriveItem> drives{{"/", "/"}};
+  auto add = [&drives](const std::string& dir) {
+    if (dir.empty()) return;
+    for (const DriveItem& d : drives)
+      if (d.root == dir) return;
+    drives.push_back({dir, dir});
+  };
+  add(home);
+  for (const std::string& dir : mountPoints) add(dir);
+  return drives;
+}
+
+std::size_t driveOf(const std::vector<DriveItem>& drives, const std::string& folder) {
+  std::size_t best = 0, bestLen = 0;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    const std::string& root = drives[i].root;
+    if (root.empty() || root.size() > folder.size() || root.size() < bestLen) continue;
+    std::string head = folder.substr(0, root.size());
+    bool boundary = folder.size() == root.size() || isPathSeparator(root.back()) ||
+                    isPathSeparator(folder[root.size()]);
+    if (boundary && sameRoot(root, head)) {
+      best = i;
+      bestLen = root.size();
+    }
+  }
+  return best;
+}
+
+std::string defaultGameFolder(const std::string& driveText) {
+  return driveText + kGameUnderDrive;
+}
+
+std::vector<std::string> gameFolderCandidates(const std::string& driveText,
+                                              const std::string& winePrefix) {
+  std::vector<std::string> out{defaultGameFolder(driveText)};
+  if (!winePrefix.empty()) {
+    out.push_back(joinPath(winePrefix, "drive_c") + kGameUnderDrive);
+    out.push_back(joinPath(winePrefix, "drive_c") +
+                  "\\Program Files (x86)\\Rockstar Games\\GTA San Andreas");
+  }
+  return out;
+}
+
+}  // namespace tamberlin
