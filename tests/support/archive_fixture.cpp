@@ -25,6 +25,15 @@ std::string readBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string readHead(const std::string& path, std::size_t n) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::string out(n, '\0');
+  in.read(out.data(), static_cast<std::streamsize>(n));
+  out.resize(static_cast<std::size_t>(in.gcount()));
+  return out;
+}
+
 void writeBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -99,6 +108,14 @@ std::string dataOf(const std::string& archive, const Rec& r, std::size_t n) {
   std::size_t start = std::size_t{r.offset} * 2048;
   if (start >= archive.size()) return {};
   return archive.substr(start, n);
+}
+
+::testing::AssertionResult sameBytes(const std::string& a, const std::string& b) {
+  if (a == b) return ::testing::AssertionSuccess();
+  std::size_t i = 0;
+  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+  return ::testing::AssertionFailure() << "lengths " << a.size() << " and " << b.size()
+                                       << ", first difference at byte offset " << i;
 }
 
 }  // namespace tamberlin::testing

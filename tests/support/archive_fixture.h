@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace tamberlin::testing {
 
 /// A fresh folder, removed with everything in it when the object goes.
@@ -25,6 +27,8 @@ class TempDir {
 };
 
 std::string readBytes(const std::string& path);
+/// The first `n` bytes of the file (fewer when it is shorter).
+std::string readHead(const std::string& path, std::size_t n);
 void writeBytes(const std::string& path, const std::string& bytes);
 
 /// `n` recognisable bytes for entry `tag`: different for each tag and each position.
@@ -58,5 +62,9 @@ Parsed parseArchive(const std::string& bytes);
 
 /// The `n` bytes of the archive starting at the record's data (fewer where the file ends).
 std::string dataOf(const std::string& archive, const Rec& r, std::size_t n);
+
+/// Success when `a` and `b` are equal; else names the lengths and the first differing offset
+/// (large byte strings make unreadable failure messages).
+::testing::AssertionResult sameBytes(const std::string& a, const std::string& b);
 
 }  // namespace tamberlin::testing
