@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 
 #include "imgarchive/check.h"
 #include "imgarchive/rebuild.h"
@@ -10,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
+#include "support/engine_rig.h"
 #include "support/run_program.h"
 
 namespace tamberlin {
@@ -373,6 +375,64 @@ TEST_F(RebuildFiles, AFailedCleanupStillReportsTheFirstFailure) {
     EXPECT_EQ(e.number(), err::kPermissionDenied);
   }
   EXPECT_EQ(readBytes(path), old);
+}
+
+// The road of the issue: an archive written in order, many installs' replaces through the
+// engine (new data at the end, old bytes left behind, last data unpadded), then a rebuild.
+TEST(RebuildAfterReplaces, LeavesNoContiguityBreaksAndEveryEntryItsBytes) {
+  TempDir dir;
+  const std::string path = dir.file("gta3.img");
+  std::vector<Rec> recs;
+  std::uint32_t next = 1;
+  for (std::uint32_t k = 0; k < 40; ++k) {
+    recs.push_back({next, 1 + k % 4, nameField("m" + std::to_string(k) + ".dff")});
+    next += recs.back().size;
+  }
+  writeBytes(path, makeArchive(recs, std::size_t{next} * 2048));
+  testing::EngineRig rig;
+  rig.engine.ReadIMG(path);
+  rig.engine.imgPath = path;
+  std::mt19937 rng(3);
+  for (std::uint32_t i = 0; i < 60; ++i) {
+    std::string file = dir.file("new" + std::to_string(i) + ".dff");
+    writeBytes(file, testing::pattern(1000 + i, 1 + rng() % 9000));
+    std::int32_t bytes = 0;
+    rig.engine.ReplaceFileInIMG(static_cast<std::int32_t>(1 + rng() % 40), file, 0, bytes);
+  }
+  ASSERT_TRUE(rig.boxes.shown.empty()) << rig.onlyBox();
+  const std::string before = readBytes(path);
+  ASSERT_GT(checkArchive(realFileSystem(), path).contiguityBreaks(), 10u);
+  ASSERT_NE(before.size() % 2048, 0u);
+
+  RebuildSummary s = rebuildArchive(realFileSystem(), path);
+
+  const std::string after = readBytes(path);
+  ArchiveReport report = checkArchive(realFileSystem(), path);
+  EXPECT_TRUE(report.ok());
+  EXPECT_EQ(report.count(Finding::NotContiguous), 0u);
+  EXPECT_EQ(report.deadBytes, 0u);
+  EXPECT_EQ(s.breaksAfter, 0u);
+  testing::Parsed a = parseArchive(before), b = parseArchive(after);
+  ASSERT_EQ(b.count, 40u);
+  for (std::size_t k = 0; k < 40; ++k) {
+    SCOPED_TRACE("entry " + std::to_string(k + 1));
+    EXPECT_EQ(b.records[k].name, a.records[k].name);
+    EXPECT_EQ(b.records[k].size, a.records[k].size);
+    std::size_t n = std::size_t{a.records[k].size} * 2048;
+    std::string was = dataOf(before, a.records[k], n);
+    was.resize(n, '\0');
+    EXPECT_EQ(dataOf(after, b.records[k], n), was);
+  }
+  EXPECT_EQ(static_cast<std::uint64_t>(s.sizeBefore - s.sizeAfter),
+            s.holesRemoved - (2048 - before.size() % 2048));
+
+  testing::EngineRig fresh;  // and the engine reads the new archive as it read the old
+  fresh.engine.ReadIMG(path);
+  fresh.engine.ListIMGEntries();
+  rig.list.items.clear();
+  rig.engine.ListIMGEntries();
+  EXPECT_EQ(fresh.list.items, rig.list.items);
+  EXPECT_TRUE(fresh.boxes.shown.empty());
 }
 
 // The command on the same archive, as a player runs it with the output going to files.
