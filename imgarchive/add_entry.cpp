@@ -35,6 +35,7 @@ void writeRecord(ArchiveEdit& edit, const IMGEntry& e) {
 /// Copies each moved entry's whole sectors (as far as the old file holds them) to their new
 /// place, then points their records there. The old sectors stay as they were.
 void moveEntries(ArchiveEdit& edit, const std::vector<Move>& moves) {
+  if (moves.empty()) return;
   for (const Move& m : moves) {
     const std::int64_t start = std::int64_t{m.from} * sector;
     const std::int64_t held = std::min<std::int64_t>(
@@ -76,18 +77,19 @@ void Module1::addEntry(BinaryFile& archive, const std::string& newFilePath,
 
   ArchiveEdit edit(archive);
   try {
+    if (plan.newHeader && edit.oldLength() < kHeaderSize) {
+      // An empty file becomes an archive without entries first, so that no moment leaves a
+      // file that is not an archive.
+      const unsigned char head[kHeaderSize] = {'V', 'E', 'R', '2', 0, 0, 0, 0};
+      edit.write(1, head, sizeof head);
+      edit.sync();
+    }
     moveEntries(edit, plan.moves);
     copyBytes(*source, 1, archive, sectorPos(plan.entry.offset), bytes, progress);
     edit.sync();
     writeRecord(edit, plan.entry);
     edit.sync();
-    if (plan.newHeader) {
-      unsigned char head[kHeaderSize] = {'V', 'E', 'R', '2'};
-      encodeField(plan.newCount, head + 4);
-      edit.write(1, head, sizeof head);
-    } else {
-      writeField(edit, kCountPos, plan.newCount);
-    }
+    writeField(edit, kCountPos, plan.newCount);
     edit.sync();
     edit.commit();
   } catch (const RuntimeError&) {

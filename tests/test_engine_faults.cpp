@@ -1,0 +1,194 @@
+// The engine stopped dead after every single change of an add or a replace: each time the file
+// must still be an archive in which every old entry names its own complete bytes, and the new
+// entry (or the new data of a replaced one) is either absent or complete.
+#include <gtest/gtest.h>
+
+#include "platform/fault_file_system.h"
+#include "support/archive_fixture.h"
+#include "support/engine_rig.h"
+
+namespace tamberlin {
+namespace {
+
+using testing::dataOf;
+using testing::EngineRig;
+using testing::makeArchive;
+using testing::parseArchive;
+using testing::pattern;
+using testing::readBytes;
+using testing::Rec;
+using testing::sameBytes;
+using testing::TempDir;
+using testing::writeBytes;
+
+const std::int32_t kZero = 0;
+
+/// 63 entries packed from sector 1 after a 0-sector one: adding moves two entries.
+std::vector<Rec> crowded() {
+  std::vector<Rec> recs;
+  recs.push_back({1, 0, "empty.dff"});
+  for (std::uint32_t k = 1; k < 63; ++k)
+    recs.push_back({k, 1 + k % 2, "e" + std::to_string(k) + ".dff"});
+  std::uint32_t next = 1;
+  for (std::size_t k = 1; k < recs.size(); ++k) {
+    recs[k].offset = next;
+    next += recs[k].size;
+  }
+  return recs;
+}
+
+std::size_t endOf(const std::vector<Rec>& recs) {
+  std::uint32_t end = 1;
+  for (const Rec& r : recs) end = std::max(end, r.offset + r.size);
+  return std::size_t{end} * 2048;
+}
+
+/// The archive after a stop: readable by the engine without a box, old entries intact (all but
+/// slot `skip`, when given). Returns the entry count found.
+std::uint32_t checkAfterStop(const std::string& path, const std::vector<Rec>& recs,
+                             std::size_t skip = 0) {
+  EngineRig fresh;
+  fresh.engine.ReadIMG(path);
+  EXPECT_TRUE(fresh.boxes.shown.empty()) << fresh.onlyBox();
+  const std::string bytes = readBytes(path);
+  testing::Parsed p = parseArchive(bytes);
+  EXPECT_EQ(p.magic, "VER2");
+  EXPECT_TRUE(p.count == recs.size() || p.count == recs.size() + 1) << p.count;
+  const std::uint64_t dirEnd = 8 + 32 * std::uint64_t{p.count};
+  for (std::size_t k = 0; k < recs.size(); ++k) {
+    if (k + 1 == skip) continue;
+    const Rec& r = p.records[k];
+    EXPECT_EQ(r.size, recs[k].size) << "entry " << k + 1;
+    EXPECT_EQ(r.name, testing::nameField(recs[k].name)) << "entry " << k + 1;
+    if (r.size == 0) continue;
+    EXPECT_GE(std::uint64_t{r.offset} * 2048, dirEnd) << "entry " << k + 1;
+    EXPECT_TRUE(sameBytes(dataOf(bytes, r, std::size_t{r.size} * 2048),
+                          pattern(static_cast<std::uint32_t>(k + 1), std::size_t{r.size} * 2048)))
+        << "entry " << k + 1;
+  }
+  return p.count;
+}
+
+TEST(EngineFaults, AddWithMovesSurvivesStopAtEveryChange) {
+  TempDir dir;
+  const std::string path = dir.file("gta3.img");
+  const std::string file = dir.file("car.dff");
+  const std::string content = pattern(500, 3 * 2048 + 7);
+  writeBytes(file, content);
+  const std::vector<Rec> recs = crowded();
+  long k = 0;
+  for (;; ++k) {
+    SCOPED_TRACE("stopped after " + std::to_string(k) + " changes");
+    writeBytes(path, makeArchive(recs, endOf(recs)));
+    FaultFileSystem faults(realFileSystem());
+    EngineRig rig(faults);
+    rig.engine.ReadIMG(path);
+    rig.engine.imgPath = path;
+    faults.crashAfterChanges(k);
+    bool stopped = false;
+    try {
+      rig.engine.UseFileNameToIMG(file, kZero, kZero, "");
+    } catch (const SimulatedCrash&) {
+      stopped = true;
+    }
+    const std::uint32_t count = checkAfterStop(path, recs);
+    if (count == recs.size() + 1) {
+      const std::string bytes = readBytes(path);
+      EXPECT_TRUE(
+          sameBytes(dataOf(bytes, parseArchive(bytes).records.back(), content.size()), content))
+          << "a visible new entry is complete";
+    }
+    if (::testing::Test::HasFailure()) break;
+    if (!stopped) {
+      EXPECT_EQ(count, recs.size() + 1);
+      break;
+    }
+  }
+  EXPECT_GE(k, 5) << "moves, their records, the data, the record and the count are separate";
+}
+
+TEST(EngineFaults, NewArchiveSurvivesStopAtEveryChange) {
+  TempDir dir;
+  const std::string path = dir.file("gta3.img");
+  const std::string file = dir.file("car.dff");
+  const std::string content = pattern(501, 5000);
+  writeBytes(file, content);
+  for (long k = 0;; ++k) {
+    SCOPED_TRACE("stopped after " + std::to_string(k) + " changes");
+    writeBytes(path, "");
+    FaultFileSystem faults(realFileSystem());
+    EngineRig rig(faults);
+    rig.engine.ReadIMG(path);
+    rig.engine.imgPath = path;
+    faults.crashAfterChanges(k);
+    bool stopped = false;
+    try {
+      rig.engine.UseFileNameToIMG(file, kZero, kZero, "");
+    } catch (const SimulatedCrash&) {
+      stopped = true;
+    }
+    const std::string bytes = readBytes(path);
+    EngineRig fresh;
+    fresh.engine.ReadIMG(path);
+    ASSERT_TRUE(fresh.boxes.shown.empty()) << fresh.onlyBox();
+    if (!bytes.empty()) {
+      testing::Parsed p = parseArchive(bytes);
+      ASSERT_EQ(p.magic, "VER2");
+      if (p.count == 1) {
+        ASSERT_TRUE(sameBytes(dataOf(bytes, p.records[0], content.size()), content));
+      }
+      if (!stopped) {
+        ASSERT_EQ(p.count, 1u);
+      }
+    }
+    if (!stopped) break;
+  }
+}
+
+TEST(EngineFaults, ReplaceSurvivesStopAtEveryChange) {
+  TempDir dir;
+  const std::string path = dir.file("gta3.img");
+  const std::string file = dir.file("new.txd");
+  const std::string content = pattern(502, 2 * 2048 + 1);
+  writeBytes(file, content);
+  const std::vector<Rec> recs = crowded();
+  const std::int32_t slot = 5;
+  for (long k = 0;; ++k) {
+    SCOPED_TRACE("stopped after " + std::to_string(k) + " changes");
+    writeBytes(path, makeArchive(recs, endOf(recs)));
+    FaultFileSystem faults(realFileSystem());
+    EngineRig rig(faults);
+    rig.engine.ReadIMG(path);
+    rig.engine.imgPath = path;
+    faults.crashAfterChanges(k);
+    bool stopped = false;
+    std::int32_t count = 0;
+    try {
+      rig.engine.ReplaceFileInIMG(slot, file, 0, count);
+    } catch (const SimulatedCrash&) {
+      stopped = true;
+    }
+    // Every other entry intact; the replaced one names its old bytes or all of the new ones.
+    ASSERT_EQ(checkAfterStop(path, recs, slot), recs.size());
+    const std::string bytes = readBytes(path);
+    const Rec r = parseArchive(bytes).records[slot - 1];
+    const bool isNew = r.offset != recs[slot - 1].offset;
+    if (isNew) {
+      EXPECT_EQ(r.size, 3u);
+      EXPECT_TRUE(sameBytes(dataOf(bytes, r, content.size()), content));
+    } else {
+      EXPECT_EQ(r.size, recs[slot - 1].size);
+      EXPECT_TRUE(sameBytes(dataOf(bytes, r, std::size_t{r.size} * 2048),
+                            pattern(slot, std::size_t{r.size} * 2048)));
+    }
+    if (::testing::Test::HasFailure()) break;
+    if (!stopped) {
+      EXPECT_TRUE(isNew);
+      EXPECT_GE(k, 2) << "the data and the record are separate changes";
+      break;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tamberlin
