@@ -2,6 +2,10 @@
 
 #include <cctype>
 #include <cwctype>
+#ifndef _WIN32
+#include <locale.h>
+#include <wctype.h>
+#endif
 
 #include "platform/ansi.h"
 
@@ -51,13 +55,28 @@ std::string joinPath(const std::string& dir, const std::string& name) {
   return dir + sep + name;
 }
 
+wchar_t upperCase(wchar_t c) {
+#ifdef _WIN32
+  return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+#else
+  // towupper follows the process's locale, which is "C" (ASCII only) unless someone set it:
+  // "é" would never match "É". Case folding of names must not depend on that.
+  static const locale_t utf8 = [] {
+    locale_t l = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (!l) l = ::newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
+    return l;
+  }();
+  if (!utf8) return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  return static_cast<wchar_t>(::towupper_l(static_cast<wint_t>(c), utf8));
+#endif
+}
+
 bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
   if (a == b) return true;
   std::wstring wa = utf8ToWide(a), wb = utf8ToWide(b);
   if (wa.size() != wb.size()) return false;
   for (std::size_t i = 0; i < wa.size(); ++i) {
-    if (std::towupper(static_cast<wint_t>(wa[i])) != std::towupper(static_cast<wint_t>(wb[i])))
-      return false;
+    if (upperCase(wa[i]) != upperCase(wb[i])) return false;
   }
   return true;
 }

@@ -8,7 +8,9 @@
 namespace tamberlin {
 
 /// True for a backslash or a forward slash: both separate folders on every platform.
-inline bool isPathSeparator(char c) { return c == '\\' || c == '/'; }
+inline bool isPathSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 /// True when the path starts with a drive ("C:", "c:\games").
 bool hasDriveLetter(const std::string& path);
@@ -27,6 +29,10 @@ std::string parentPath(const std::string& path);
 
 /// Joins a folder and a name with one separator of the native kind.
 std::string joinPath(const std::string& dir, const std::string& name);
+
+/// The upper case of a character for comparing names, the same whatever locale the process
+/// runs in (letters beyond ASCII included: "é" gives "É").
+wchar_t upperCase(wchar_t c);
 
 /// Compares two names as Windows does: without regard to letter case.
 bool sameNameIgnoringCase(const std::string& a, const std::string& b);
