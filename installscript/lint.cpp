@@ -1,0 +1,296 @@
+#include "installscript/lint.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "installscript/command_word.h"
+#include "installscript/containment.h"
+#include "installscript/field_reader.h"
+#include "platform/ansi.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+#include "platform/win_path.h"
+
+namespace tamberlin {
+namespace {
+
+struct RawLine {
+  std::string text;  ///< decoded to UTF-8
+  bool loneLf = false;
+};
+
+/// Lines as the script reader splits them, remembering which ended at a lone LF.
+std::vector<RawLine> splitRaw(const std::string& bytes) {
+  std::vector<RawLine> lines;
+  std::string cur;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    char c = bytes[i];
+    if (c != '\r' && c != '\n') {
+      cur += c;
+      continue;
+    }
+    lines.push_back({ansiToUtf8(cur), c == '\n'});
+    cur.clear();
+    if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+  }
+  if (!cur.empty()) lines.push_back({ansiToUtf8(cur), false});
+  return lines;
+}
+
+std::size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diag = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t up = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diag = up;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string upperAscii(std::string s) {
+  for (char& c : s) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  return s;
+}
+
+bool isLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+/// The command word a non-command line's first word resembles; empty when none.
+std::string resembledWord(const std::string& line) {
+  std::size_t n = 0;
+  while (n < line.size() && isLetter(line[n])) ++n;
+  if (n < 3) return {};
+  std::string word = upperAscii(line.substr(0, n));
+  for (std::size_t k = 0; k < kCommandWordCount; ++k) {
+    std::string cmd = commandWords()[k].word;
+    std::size_t limit = cmd.size() <= 4 ? 1 : 2;
+    if (editDistance(word, cmd) <= limit) return cmd;
+  }
+  return {};
+}
+
+class Linter {
+ public:
+  Linter(LintReport& report, const SourceExists& exists) : r_(report), exists_(exists) {}
+
+  void line(std::size_t n, const RawLine& raw);
+
+ private:
+  void add(LintLevel level, const std::string& text) {
+    r_.messages.push_back({n_, level, text});
+    if (level == LintLevel::Error) ++r_.errors;
+    if (level == LintLevel::Warning) ++r_.warnings;
+  }
+  void notCommand(const std::string& text);
+  void command(ScriptCommand c, const std::string& operand);
+  void describe(ScriptCommand c, const std::vector<std::string>& f);
+  void checkFields(ScriptCommand c, const std::vector<Field>& fields, bool extra);
+  void source(const std::string& path, const char* role);
+  void gamePathField(const std::string& field, const char* role);
+  void entryName(const std::string& name, const char* role);
+
+  LintReport& r_;
+  const SourceExists& exists_;
+  std::size_t n_ = 0;
+};
+
+void Linter::line(std::size_t n, const RawLine& raw) {
+  n_ = n;
+  RecognisedLine rec = recogniseLine(raw.text);
+  if (rec.command == ScriptCommand::None) {
+    notCommand(raw.text);
+  } else {
+    ++r_.commands;
+    command(rec.command, rec.operand);
+  }
+  if (raw.loneLf)
+    add(LintLevel::Warning,
+        "the line ends in a lone LF; save the script with CR LF line ends "
+        "(readers that end lines at CR only see one long line)");
+}
+
+void Linter::notCommand(const std::string& text) {
+  if (text.empty()) return add(LintLevel::Meaning, "empty line");
+  std::size_t lead = text.find_first_not_of(" \t");
+  if (lead != 0 && lead != std::string::npos) {
+    RecognisedLine inner = recogniseLine(text.substr(lead));
+    if (inner.command != ScriptCommand::None) {
+      add(LintLevel::Meaning, "note");
+      return add(LintLevel::Error, std::string("indented ") + commandName(inner.command) +
+                                       ": a blank before the command word makes the line a note, "
+                                       "so it never runs");
+    }
+  }
+  add(LintLevel::Meaning, "note");
+  std::string near = resembledWord(text);
+  if (!near.empty())
+    add(LintLevel::Warning, "this looks like a misspelt " + near + "; as written it is a note");
+}
+
+void Linter::command(ScriptCommand c, const std::string& operand) {
+  const std::string word = commandName(c);
+  const std::size_t want = fieldCount(c);
+  FieldReader reader(operand + "\r\n", "the operands");
+  std::vector<Field> fields;
+  while (fields.size() < want && !reader.atEnd()) fields.push_back(reader.next());
+  std::vector<std::string> f;
+  for (const Field& x : fields) f.push_back(x.text);
+  if (fields.size() < want) {
+    add(LintLevel::Meaning, word);
+  } else {
+    describe(c, f);
+  }
+  if (!operand.empty() && (isLetter(operand[0]) || (operand[0] >= '0' && operand[0] <= '9')))
+    add(LintLevel::Warning, "\"" + word + "\" runs on into \"" + operand.substr(0, 12) +
+                                "\": the line is " + word + " with the operands \"" + operand +
+                                "\"");
+  if (fields.size() < want) {
+    return add(LintLevel::Error, word + " needs " + std::to_string(want) +
+                                     " comma-separated fields, the line has " +
+                                     std::to_string(fields.size()));
+  }
+  checkFields(c, fields, !reader.atEnd());
+}
+
+void Linter::describe(ScriptCommand c, const std::vector<std::string>& f) {
+  auto q = [](const std::string& s) { return "\"" + s + "\""; };
+  switch (c) {
+    case ScriptCommand::RepInImg:
+      return add(LintLevel::Meaning, "REPINIMG: replace entry " + q(f[1]) + " of the game's " +
+                                         q(f[0]) + " with " + q(f[2]));
+    case ScriptCommand::AddInImg:
+      return add(LintLevel::Meaning, "ADDINIMG: add " + q(f[1]) + " to the game's " + q(f[0]) +
+                                         " as entry " + q(baseName(f[1])));
+    case ScriptCommand::Delete:
+      return add(LintLevel::Meaning, "DELETE: delete the game's files " + q(f[0]));
+    case ScriptCommand::Add:
+      return add(LintLevel::Meaning, "ADD: copy " + q(f[0]) + " to the game's " + q(f[1]));
+    case ScriptCommand::MakeDir:
+      return add(LintLevel::Meaning, "MAKEDIR: make the game's folder " + q(f[0]));
+    case ScriptCommand::None:
+      break;
+  }
+}
+
+void Linter::checkFields(ScriptCommand c, const std::vector<Field>& fields, bool extra) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const std::string which = "field " + std::to_string(i + 1);
+    if (fields[i].unclosed) add(LintLevel::Error, which + ": the double quote does not close");
+    if (fields[i].junkAfterQuote)
+      add(LintLevel::Warning, which + ": text after the closing quote is ignored");
+    if (fields[i].innerQuote)
+      add(LintLevel::Warning, which +
+                                  ": a double quote inside an unquoted field is kept as a "
+                                  "character; quote the whole field instead");
+  }
+  if (extra)
+    add(LintLevel::Warning, "fields after the " + std::to_string(fields.size()) +
+                                (fields.size() == 1   ? "st"
+                                 : fields.size() == 2 ? "nd"
+                                                      : "rd") +
+                                " are ignored");
+  std::vector<std::string> f;
+  for (const Field& x : fields) f.push_back(x.text);
+  switch (c) {
+    case ScriptCommand::RepInImg:
+      gamePathField(f[0], "the archive");
+      entryName(f[1], "the entry name");
+      source(f[2], "the replacement file");
+      break;
+    case ScriptCommand::AddInImg:
+      gamePathField(f[0], "the archive");
+      source(f[1], "the file to add");
+      entryName(baseName(f[1]), "the new entry's name");
+      break;
+    case ScriptCommand::Delete:
+      gamePathField(f[0], "the file to delete");
+      break;
+    case ScriptCommand::Add:
+      source(f[0], "the source");
+      gamePathField(f[1], "the destination");
+      break;
+    case ScriptCommand::MakeDir:
+      gamePathField(f[0], "the folder");
+      break;
+    case ScriptCommand::None:
+      break;
+  }
+}
+
+void Linter::source(const std::string& path, const char* role) {
+  if (path.empty()) return add(LintLevel::Error, std::string(role) + " is empty");
+  if (!exists_(path))
+    add(LintLevel::Error,
+        std::string(role) + " \"" + path + "\" does not exist in the mod's folder");
+}
+
+void Linter::gamePathField(const std::string& field, const char* role) {
+  if (field.empty())
+    return add(LintLevel::Error, std::string(role) + " is empty: it names the game folder itself");
+  std::string why = gamePathProblem(field);
+  if (!why.empty())
+    add(LintLevel::Error,
+        std::string(role) + " \"" + field + "\" leaves the game folder (" + why + ")");
+}
+
+void Linter::entryName(const std::string& name, const char* role) {
+  const std::string stored = utf8ToAnsi(name);
+  if (stored.size() > 23)
+    add(LintLevel::Error, std::string(role) + " \"" + name + "\" has " +
+                              std::to_string(stored.size()) +
+                              " characters; the game reads at most 23");
+  if (name.find('.') == std::string::npos)
+    add(LintLevel::Error, std::string(role) + " \"" + name +
+                              "\" has no dot; the game loads entries by their extension");
+}
+
+}  // namespace
+
+LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists) {
+  LintReport report;
+  std::vector<RawLine> lines = splitRaw(bytes);
+  report.lines = lines.size();
+  Linter linter(report, sourceExists);
+  for (std::size_t i = 0; i < lines.size(); ++i) linter.line(i + 1, lines[i]);
+  return report;
+}
+
+LintReport lintModFolder(FileSystem& fs, const std::string& modDir) {
+  std::string bytes;
+  try {
+    auto file = fs.open(joinPath(modDir, "ins.cfg"), OpenMode::Read);
+    bytes.resize(static_cast<std::size_t>(file->length()));
+    bytes.resize(file->read(1, bytes.data(), bytes.size()));
+  } catch (const RuntimeError& e) {
+    LintReport r;
+    r.messages.push_back({0, LintLevel::Error, "cannot read ins.cfg: " + e.text()});
+    r.errors = 1;
+    return r;
+  }
+  return lintScript(bytes, [&fs, &modDir](const std::string& p) {
+    FileInfo info = fs.stat(isAbsoluteProgramPath(p) ? p : modDir + "\\" + p);
+    return info.exists && !info.isDir;
+  });
+}
+
+void printLint(const LintReport& report, std::ostream& out) {
+  for (const LintMessage& m : report.messages) {
+    out << "ins.cfg";
+    if (m.line > 0) out << ":" << m.line;
+    out << ": ";
+    if (m.level == LintLevel::Error) out << "error: ";
+    if (m.level == LintLevel::Warning) out << "warning: ";
+    out << m.text << "\n";
+  }
+  out << "ins.cfg: " << report.lines << " lines, " << report.commands << " commands, "
+      << report.errors << (report.errors == 1 ? " error, " : " errors, ") << report.warnings
+      << (report.warnings == 1 ? " warning" : " warnings") << "\n";
+}
+
+}  // namespace tamberlin

@@ -1,0 +1,53 @@
+#pragma once
+// Checking an install script for its author, without a game folder: what each line means, and
+// what would go wrong or be silently ignored when it runs.
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tamberlin {
+
+class FileSystem;
+
+enum class LintLevel { Meaning, Warning, Error };
+
+struct LintMessage {
+  std::size_t line = 0;  ///< 1-based; 0 for the script as a whole
+  LintLevel level = LintLevel::Meaning;
+  std::string text;
+};
+
+struct LintReport {
+  std::vector<LintMessage> messages;  ///< in line order; a line's meaning before its findings
+  std::size_t lines = 0;
+  std::size_t commands = 0;
+  std::size_t errors = 0;
+  std::size_t warnings = 0;
+};
+
+/// Tells whether a source file as the script writes it exists (as a file).
+using SourceExists = std::function<bool(const std::string& path)>;
+
+/// Lints the bytes of an "ins.cfg" (Windows-1252). It reports each line's meaning (a command and
+/// what it does, a note, an empty line) and finds:
+/// - errors: an indented command word (the line is then a note and never runs), missing
+///   fields, a quote that does not close, a source file that does not exist, a game path that
+///   leaves the game folder or is empty, an entry name the game will not load (more than 23
+///   characters, or no dot);
+/// - warnings: a word that looks like a misspelt command, a command word run on into the
+///   operands ("ADDIMG" is "ADD" of "IMG..."), text after a closing quote, a quote inside an
+///   unquoted field, fields beyond those the command reads, lines ended by a lone LF (readers
+///   that take only CR as a line end see one long line).
+LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists);
+
+/// Lints "ins.cfg" in the folder `modDir` (sources relative to that folder). A missing script
+/// is one error.
+LintReport lintModFolder(FileSystem& fs, const std::string& modDir);
+
+/// Prints the report as "ins.cfg:LINE: level: text" lines and a closing summary.
+void printLint(const LintReport& report, std::ostream& out);
+
+}  // namespace tamberlin
