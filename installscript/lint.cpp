@@ -151,6 +151,9 @@ void Linter::command(ScriptCommand c, const std::string& operand) {
                                 "\": the line is " + word + " with the operands \"" + operand +
                                 "\"");
   if (fields.size() < want) {
+    for (const Field& x : fields)
+      if (x.unclosed)
+        add(LintLevel::Error, "a double quote does not close: it takes in the commas after it");
     return add(LintLevel::Error, word + " needs " + std::to_string(want) +
                                      " comma-separated fields, the line has " +
                                      std::to_string(fields.size()));

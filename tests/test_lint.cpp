@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "installscript/lint.h"
+#include "support/archive_fixture.h"
+#include "support/run_program.h"
+
+namespace tamberlin {
+namespace {
+
+using testing::runProgram;
+using testing::TempDir;
+using testing::writeBytes;
+
+/// Lints `script` with the mod's files being `files`.
+LintReport lint(const std::string& script, std::set<std::string> files = {}) {
+  return lintScript(script, [files](const std::string& p) { return files.count(p) > 0; });
+}
+
+/// The texts of line `n` at `level`.
+std::vector<std::string> at(const LintReport& r, std::size_t n, LintLevel level) {
+  std::vector<std::string> out;
+  for (const LintMessage& m : r.messages)
+    if (m.line == n && m.level == level) out.push_back(m.text);
+  return out;
+}
+
+bool has(const std::vector<std::string>& texts, const std::string& part) {
+  for (const std::string& t : texts)
+    if (t.find(part) != std::string::npos) return true;
+  return false;
+}
+
+TEST(Lint, EachLineHasItsMeaningAndACleanScriptHasNoFindings) {
+  LintReport r = lint(
+      "; My mod\r\n\r\nMAKEDIR data\\mymod\r\nADD car.dff, data\\mymod\\car.dff\r\n"
+      "REPINIMG \\models\\gta3.img, car.dff, car.dff\r\nADDINIMG \\models\\gta3.img, "
+      "\"my files\\car2.dff\"\r\nDELETE data\\*.bak\r\n",
+      {"car.dff", "my files\\car2.dff"});
+  EXPECT_EQ(r.errors, 0u);
+  EXPECT_EQ(r.warnings, 0u);
+  EXPECT_EQ(r.lines, 7u);
+  EXPECT_EQ(r.commands, 5u);
+  EXPECT_EQ(at(r, 1, LintLevel::Meaning), std::vector<std::string>{"note"});
+  EXPECT_EQ(at(r, 2, LintLevel::Meaning), std::vector<std::string>{"empty line"});
+  EXPECT_TRUE(has(at(r, 4, LintLevel::Meaning), "ADD: copy \"car.dff\" to the game's"));
+  EXPECT_TRUE(has(at(r, 6, LintLevel::Meaning), "as entry \"car2.dff\""));
+}
+
+TEST(Lint, CommandsThatWouldNotRunAsMeant) {
+  LintReport r =
+      lint(" ADD car.dff, car.dff\r\nMAKDIR x\r\nADDIMG x\r\nCopy all files\r\n", {"car.dff"});
+  EXPECT_TRUE(has(at(r, 1, LintLevel::Error), "indented ADD"));
+  EXPECT_TRUE(has(at(r, 2, LintLevel::Warning), "misspelt MAKEDIR"));
+  EXPECT_TRUE(has(at(r, 3, LintLevel::Warning), "runs on"));
+  EXPECT_TRUE(at(r, 4, LintLevel::Warning).empty()) << "an ordinary note";
+}
+
+TEST(Lint, FieldProblems) {
+  LintReport r = lint(
+      "ADD car.dff\r\nADD \"car.dff, x\r\nADD \"car.dff\"x, x\r\nADD car.dff, x, y\r\n"
+      "ADD ca\"r.dff, x\r\n",
+      {"car.dff", "ca\"r.dff"});
+  EXPECT_TRUE(has(at(r, 1, LintLevel::Error), "needs 2 comma-separated fields"));
+  EXPECT_TRUE(has(at(r, 2, LintLevel::Error), "does not close"));
+  EXPECT_TRUE(has(at(r, 3, LintLevel::Warning), "after the closing quote"));
+  EXPECT_TRUE(has(at(r, 4, LintLevel::Warning), "are ignored"));
+  EXPECT_TRUE(has(at(r, 5, LintLevel::Warning), "inside an unquoted field"));
+}
+
+TEST(Lint, MissingSourcesAndPathsLeavingTheGame) {
+  LintReport r = lint(
+      "ADD gone.dff, x\r\nADD car.dff, ..\\x\r\nDELETE\r\nMAKEDIR C:\\x\r\n"
+      "REPINIMG ..\\gta3.img, a.dff, car.dff\r\n",
+      {"car.dff"});
+  EXPECT_TRUE(has(at(r, 1, LintLevel::Error), "\"gone.dff\" does not exist"));
+  EXPECT_TRUE(has(at(r, 2, LintLevel::Error), "leaves the game folder"));
+  EXPECT_TRUE(has(at(r, 3, LintLevel::Error), "names the game folder itself"));
+  EXPECT_TRUE(has(at(r, 4, LintLevel::Error), "leaves the game folder"));
+  EXPECT_TRUE(has(at(r, 5, LintLevel::Error), "leaves the game folder"));
+  EXPECT_EQ(r.errors, 5u);
+}
+
+TEST(Lint, EntryNamesTheGameWillNotLoad) {
+  const std::string name23 = "abcdefghijklmnopqrs.dff";  // 23 characters
+  LintReport r = lint("REPINIMG \\models\\gta3.img, " + name23 + ", a.dff\r\n" +
+                          "REPINIMG \\models\\gta3.img, x" + name23 + ", a.dff\r\n" +
+                          "ADDINIMG \\models\\gta3.img, mods\\nodot\r\n",
+                      {"a.dff", "mods\\nodot"});
+  EXPECT_TRUE(at(r, 1, LintLevel::Error).empty());
+  EXPECT_TRUE(has(at(r, 2, LintLevel::Error), "24 characters"));
+  EXPECT_TRUE(has(at(r, 3, LintLevel::Error), "\"nodot\" has no dot"));
+}
+
+TEST(Lint, LoneLineFeedsAreWarnedAbout) {
+  LintReport r = lint("MAKEDIR a\nMAKEDIR a\\b\r\n");
+  EXPECT_EQ(r.lines, 2u);
+  EXPECT_TRUE(has(at(r, 1, LintLevel::Warning), "lone LF"));
+  EXPECT_TRUE(at(r, 2, LintLevel::Warning).empty());
+  EXPECT_EQ(r.errors, 0u);
+}
+
+TEST(LintCommand, ChecksAModFolderAndExitsOneOnErrors) {
+  TempDir mod;
+  writeBytes(mod.file("car.dff"), "c");
+  writeBytes(mod.file("ins.cfg"), "ADD car.dff, models\\car.dff\r\n");
+  auto ok = runProgram(TAMBERLIN_BINARY, {"lint", mod.path()});
+  EXPECT_EQ(ok.exitCode, 0) << ok.out << ok.err;
+  EXPECT_NE(ok.out.find("ins.cfg:1: ADD: copy"), std::string::npos) << ok.out;
+
+  writeBytes(mod.file("ins.cfg"), "ADD gone.dff, models\\car.dff\r\n");
+  auto bad = runProgram(TAMBERLIN_BINARY, {"lint"}, mod.path());
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_NE(bad.out.find("ins.cfg:1: error:"), std::string::npos) << bad.out;
+
+  TempDir empty;
+  EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"lint", empty.path()}).exitCode, 1) << "no ins.cfg";
+  EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"lint", "a", "b"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace tamberlin
