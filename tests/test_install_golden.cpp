@@ -1,0 +1,216 @@
+// Whole installs through `tamberlin install`, run as a child process in a mod folder against a
+// generated game folder; the resulting tree and archive are compared byte for byte with what
+// the script must produce, worked out here independently of the engine.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "support/archive_fixture.h"
+#include "support/install_rig.h"
+#include "support/run_program.h"
+
+namespace tamberlin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::makeArchive;
+using testing::pattern;
+using testing::ProgramRun;
+using testing::putLE32;
+using testing::readBytes;
+using testing::Rec;
+using testing::runProgram;
+using testing::snapshotTree;
+using testing::TempDir;
+using testing::writeBytes;
+
+using Tree = std::map<std::string, std::string>;
+constexpr std::size_t kSector = 2048;
+
+std::size_t endSector(const std::string& archive) {
+  return (archive.size() + kSector - 1) / kSector;
+}
+
+/// What replacing entry k (from 1) with `data` makes of `archive`: the data at the next sector
+/// boundary, unpadded, and the record pointing there.
+void expectReplace(std::string& archive, std::size_t k, const std::string& data) {
+  const std::size_t at = endSector(archive);
+  archive.resize(at * kSector, '\0');
+  archive += data;
+  putLE32(archive, 8 + 32 * (k - 1), static_cast<std::uint32_t>(at));
+  putLE32(archive, 12 + 32 * (k - 1), static_cast<std::uint32_t>(endSector(data)));
+}
+
+/// What adding `data` as `name` makes of `archive` when its directory has room: the record after
+/// the last (name blank-padded, NUL in its 24th byte), the data at the end, the count one up.
+void expectAdd(std::string& archive, const std::string& name, const std::string& data) {
+  const std::uint32_t n = testing::getLE32(archive, 4);
+  const std::size_t rec = 8 + 32 * n;
+  const std::size_t at = endSector(archive);
+  archive.resize(at * kSector, '\0');
+  archive += data;
+  putLE32(archive, rec, static_cast<std::uint32_t>(at));
+  putLE32(archive, rec + 4, static_cast<std::uint32_t>(endSector(data)));
+  std::string field = name + std::string(24 - name.size(), ' ');
+  field[23] = '\0';
+  archive.replace(rec + 8, 24, field);
+  putLE32(archive, 4, n + 1);
+}
+
+/// 200 entries e000.dff .. e199.dff of 1 or 2 sectors, data from sector 8 on (room for 248
+/// records), contiguous.
+std::string gameArchive() {
+  std::vector<Rec> recs;
+  std::uint32_t at = 8;
+  for (std::uint32_t i = 0; i < 200; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "e%03u.dff", i);
+    recs.push_back({at, 1 + i % 2, name});
+    at += 1 + i % 2;
+  }
+  return makeArchive(recs, at * kSector);
+}
+
+class GoldenInstall : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(game + "/models");
+    fs::create_directories(game + "/data");
+    writeBytes(game + "/gta_sa.exe", "MZ placeholder");
+    writeBytes(game + "/models/gta3.img", gameArchive());
+    writeBytes(game + "/data/old.bak", "old");
+    writeBytes(game + "/data/OTHER.BAK", "other");
+    writeBytes(game + "/data/keep.txt", "keep");
+    writeBytes(mod.file("e123.dff"), pattern(900, 3000));
+    writeBytes(mod.file("ramp.col"), pattern(901, 100));
+    writeBytes(mod.file("readme.txt"), "Read me\r\n");
+  }
+  ProgramRun install(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args{"install", game};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return runProgram(TAMBERLIN_BINARY, args, mod.path());
+  }
+
+  TempDir root;
+  TempDir mod;
+  std::string game = root.file("Game Folder");
+};
+
+const char kScript[] =
+    "; Sample: a new ramp and a better e123\r\n"
+    "\r\n"
+    "MAKEDIR data\\mymod\r\n"
+    "ADD readme.txt, Data\\MyMod\\readme.txt\r\n"
+    "DELETE data\\*.bak\r\n"
+    "REPINIMG \\models\\gta3.img, e123.dff, e123.dff\r\n"
+    "ADDINIMG \\models\\gta3.img, ramp.col\r\n"
+    "REPINIMG \\models\\gta3.img, ramp.col, readme.txt\r\n"
+    "MAKEDIR data\\mymod\r\n";
+
+TEST_F(GoldenInstall, TheWholeScriptGivesExactlyTheExpectedTree) {
+  writeBytes(mod.file("ins.cfg"), kScript);
+  Tree expected = snapshotTree(game);
+  expected["data/mymod"] = "<dir>";
+  expected["data/mymod/readme.txt"] = "Read me\r\n";
+  expected.erase("data/old.bak");
+  expected.erase("data/OTHER.BAK");
+  std::string archive = expected["models/gta3.img"];
+  expectReplace(archive, 124, pattern(900, 3000));
+  expectAdd(archive, "ramp.col", pattern(901, 100));
+  expectReplace(archive, 201, "Read me\r\n");
+  expected["models/gta3.img"] = archive;
+
+  ProgramRun run = install();
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  Tree got = snapshotTree(game);
+  EXPECT_EQ(got.size(), expected.size());
+  for (const auto& [path, bytes] : expected) {
+    ASSERT_TRUE(got.count(path)) << path;
+    EXPECT_TRUE(got[path] == bytes) << path << " differs";
+  }
+  EXPECT_EQ(readBytes(mod.file("installing.tmp")), " data\\mymod\r\n");
+  EXPECT_EQ(run.out, "[Tamberlin] ramp.col\n[Tamberlin] Installation Complete\n");
+  EXPECT_NE(run.err.find("[6/9] REPINIMG \\models\\gta3.img, e123.dff, e123.dff\n"),
+            std::string::npos)
+      << run.err;
+}
+
+TEST_F(GoldenInstall, AnErrorStopsAtItsLineWithExitOneAndKeepsWhatWasDone) {
+  writeBytes(
+      mod.file("ins.cfg"),
+      "MAKEDIR data\\mymod\r\nADD missing.dff, data\\mymod\\x.dff\r\nDELETE data\\*.bak\r\n");
+  Tree expected = snapshotTree(game);
+  expected["data/mymod"] = "<dir>";
+  ProgramRun run = install();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("error 53: File not found"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("ins.cfg line 2"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out.find("Installation Complete"), std::string::npos);
+  EXPECT_EQ(snapshotTree(game), expected);
+}
+
+TEST_F(GoldenInstall, EngineQuestionsAreAnsweredNoUnlessToldToContinue) {
+  writeBytes(mod.file("ins.cfg"),
+             "ADDINIMG \\models\\gta3.img, nothere.col\r\nADD readme.txt, after.txt\r\n");
+  const Tree before = snapshotTree(game);
+  ProgramRun no = install();
+  EXPECT_EQ(no.exitCode, 1);
+  EXPECT_NE(no.out.find("[Veldra]"), std::string::npos) << no.out;
+  EXPECT_NE(no.out.find("-> No"), std::string::npos) << no.out;
+  EXPECT_EQ(snapshotTree(game), before);
+
+  ProgramRun yes = install({"--continue-on-error"});
+  EXPECT_EQ(yes.exitCode, 0) << yes.out << yes.err;
+  EXPECT_NE(yes.out.find("-> Yes"), std::string::npos) << yes.out;
+  EXPECT_EQ(readBytes(game + "/after.txt"), "Read me\r\n");
+  EXPECT_EQ(readBytes(game + "/models/gta3.img"), before.at("models/gta3.img"));
+}
+
+TEST_F(GoldenInstall, DryRunChangesNothingAtAll) {
+  writeBytes(mod.file("ins.cfg"), kScript);
+  const Tree gameBefore = snapshotTree(game), modBefore = snapshotTree(mod.path());
+  ProgramRun run = install({"--dry-run"});
+  EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+  EXPECT_EQ(snapshotTree(game), gameBefore);
+  EXPECT_EQ(snapshotTree(mod.path()), modBefore) << "not even installing.tmp";
+  EXPECT_NE(run.out.find("replace entry 124 \"e123.dff\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("replace entry 201 \"ramp.col\""), std::string::npos)
+      << "an entry added earlier is found: " << run.out;
+  EXPECT_NE(run.out.find("0 problems"), std::string::npos) << run.out;
+}
+
+TEST_F(GoldenInstall, DryRunFindsWhatWouldFail) {
+  writeBytes(mod.file("ins.cfg"),
+             "ADD nothere.txt, x.txt\r\nREPINIMG \\models\\gta3.img, E123.dff, e123.dff\r\n"
+             "ADD readme.txt, nofolder\\x.txt\r\nMAKEDIR ..\\out\r\n");
+  const Tree gameBefore = snapshotTree(game);
+  ProgramRun run = install({"--dry-run"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.out.find("\"nothere.txt\" does not exist"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("did you mean \"e123.dff\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("does not exist (error 76)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("leave the game folder"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("4 problems"), std::string::npos) << run.out;
+  EXPECT_EQ(snapshotTree(game), gameBefore);
+}
+
+TEST_F(GoldenInstall, TheGameFolderMustHoldGtaSaExeExactly) {
+  writeBytes(mod.file("ins.cfg"), "MAKEDIR newdir\r\n");
+  fs::rename(game + "/gta_sa.exe", game + "/GTA_SA.EXE");
+  ProgramRun wrongCase = install();
+  EXPECT_EQ(wrongCase.exitCode, 1);
+  EXPECT_NE(wrongCase.err.find("gta_sa.exe"), std::string::npos);
+  EXPECT_FALSE(fs::exists(game + "/newdir"));
+  EXPECT_FALSE(fs::exists(mod.file("installing.tmp")));
+  EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"install", mod.path()}, mod.path()).exitCode, 1);
+}
+
+TEST_F(GoldenInstall, UsageErrorsExitTwo) {
+  EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"install"}, mod.path()).exitCode, 2);
+  EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"install", game, "--bogus"}, mod.path()).exitCode, 2);
+  EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"install", game, game}, mod.path()).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace tamberlin
