@@ -14,11 +14,11 @@
 namespace tamberlin {
 namespace {
 
-/// The folder holding `path`, as the file system's folder calls take it.
+/// The folder holding `path`, as the file system's folder calls take it ("." for a bare name).
 std::string folderOf(const std::string& path) {
   std::string dir = parentPath(path);
-  if (dir.empty() && !path.empty() && isPathSeparator(path[0])) return path.substr(0, 1);
-  return dir;
+  if (!dir.empty()) return dir;
+  return !path.empty() && isPathSeparator(path[0]) ? path.substr(0, 1) : ".";
 }
 
 std::string refusal(const std::string& path, const ArchiveReport& report) {
@@ -67,9 +67,8 @@ void checkFreeSpace(FileSystem& fs, const std::string& archivePath, const std::s
   if (leftover.exists && !leftover.isDir) available += static_cast<std::uint64_t>(leftover.size);
   if (available >= static_cast<std::uint64_t>(needed)) return;
   throw RuntimeError(err::kDiskFull, "rebuilding " + archivePath + " needs " +
-                                         std::to_string(needed) + " bytes free in " +
-                                         (folder.empty() ? "." : folder) + ", there are " +
-                                         std::to_string(available));
+                                         std::to_string(needed) + " bytes free in " + folder +
+                                         ", there are " + std::to_string(available));
 }
 
 /// Writes the whole new archive to `temp` and flushes it to stable storage.
