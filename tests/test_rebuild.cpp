@@ -262,6 +262,27 @@ TEST_F(RebuildFiles, RefusesAFileThatIsNoArchive) {
   EXPECT_FALSE(tempExists());
 }
 
+TEST_F(RebuildFiles, AnArchiveWithoutEntriesBecomesItsHeaderInOneSector) {
+  old = makeArchive({}, 8);
+  writeBytes(path, old);
+  RebuildSummary s = rebuildArchive(realFileSystem(), path);
+  EXPECT_EQ(readBytes(path), old + std::string(2040, '\0'));
+  EXPECT_EQ(s.entries, 0u);
+  EXPECT_EQ(s.sizeAfter, 2048);
+}
+
+TEST_F(RebuildFiles, AMissingArchiveIsFileNotFoundAndMakesNothing) {
+  std::filesystem::remove(path);
+  try {
+    rebuildArchive(realFileSystem(), path);
+    FAIL() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), err::kFileNotFound);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(tempExists());
+}
+
 // A file system whose folders have `free` bytes left.
 class SmallDisk : public FaultFileSystem {
  public:
