@@ -14,6 +14,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained exe: the C++ and GCC run-times linked in, so only system DLLs are imported;
-# unused functions of them are dropped to keep it small.
-set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
+# unused functions of them are dropped to keep it small. The Windows API in its UTF-16 form.
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections -DUNICODE -D_UNICODE -DNOMINMAX")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--gc-sections")

@@ -41,7 +41,7 @@ build_arch x86_64 x64
 
 driver=tools/win32-driver/driver.cpp
 if [ -f "$driver" ]; then
-  x86_64-w64-mingw32-g++ -std=c++17 -Os -Wall -Wextra -Wpedantic -Werror -municode -static \
+  x86_64-w64-mingw32-g++ -std=c++17 -Os -Wall -Wextra -Wpedantic -Werror -DUNICODE -D_UNICODE -municode -static \
     -static-libgcc -static-libstdc++ -s -o "$out/win32-driver.exe" tools/win32-driver/*.cpp \
     -luser32 -lgdi32
   check_imports x86_64-w64-mingw32-objdump "$out/win32-driver.exe"

@@ -1,0 +1,389 @@
+// win32-driver: drives the unmodified wizard from outside, as a user would, for the smoke test
+// under Wine (tools/windows-smoke.sh). It finds the window by its caption, reads labels and
+// message boxes with WM_GETTEXT, presses buttons with BM_CLICK and opens folders in the folder
+// list by double click and Enter. It never touches the wizard's code or files.
+//
+//   win32-driver WIZARD_EXE MOD_DIR GAME_DIR EMPTY_DIR SHOTS_DIR
+//
+// Runs three sessions: a start-up failure (in EMPTY_DIR), the close question answered No then
+// Yes, and a whole installation into GAME_DIR. For each page it asks the smoke script for a
+// screenshot by creating SHOTS_DIR\NAME.want and waiting for SHOTS_DIR\NAME.png. Prints what it
+// checks; the last line is "driver: ok" or "driver: FAILED: why". Exit 0 only on success.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "remote.h"
+
+namespace driver {
+namespace {
+
+struct Failure {
+  std::string what;
+};
+
+void check(bool ok, const std::string& what) {
+  if (!ok) throw Failure{what};
+  std::printf("  ok: %s\n", what.c_str());
+  std::fflush(stdout);
+}
+
+/// Polls `done` every 50 ms for up to `seconds`.
+void waitFor(const std::function<bool()>& done, double seconds, const std::string& what) {
+  DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  while (!done()) {
+    if (static_cast<LONG>(GetTickCount() - end) > 0) throw Failure{"timed out waiting for " + what};
+    Sleep(50);
+  }
+}
+
+/// Texts as the wizard's files write them (a lone CR between lines) and as windows return
+/// them (CR LF) compare alike.
+std::string lines(std::string text) {
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at + 1, 1);
+  return text;
+}
+
+std::vector<std::string> readTextCfg(const std::wstring& modDir) {
+  std::vector<std::string> out;
+  HANDLE h = CreateFileW((modDir + L"\\text.cfg").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw Failure{"cannot read the mod's text.cfg"};
+  std::string bytes(65536, '\0');
+  DWORD got = 0;
+  ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(h);
+  bytes.resize(got);
+  std::string line;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r') {
+      out.push_back(line);
+      line.clear();
+      if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      line += bytes[i];
+    }
+  }
+  if (!line.empty()) out.push_back(line);
+  if (out.size() < 5) throw Failure{"the mod's text.cfg has fewer than five lines"};
+  return out;  // ASCII texts in the smoke test's mod
+}
+
+/// True for the button a dialog presses on Enter: it is drawn with the default frame.
+bool isDefaultButton(HWND button) {
+  LONG style = GetWindowLongW(button, GWL_STYLE);
+  return button && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+struct Box {
+  HWND hwnd = nullptr;
+  std::string title;
+  std::string text;
+};
+
+/// A started wizard.
+class Wizard {
+ public:
+  Wizard(const std::wstring& exe, const std::wstring& folder) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &si, &pi_))
+      throw Failure{"cannot start the wizard"};
+    WaitForInputIdle(pi_.hProcess, 10000);
+  }
+  ~Wizard() {
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  Wizard(const Wizard&) = delete;
+  Wizard& operator=(const Wizard&) = delete;
+
+  bool running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+  DWORD exitCode(double seconds) const {
+    waitFor([&] { return !running(); }, seconds, "the wizard to end");
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+
+  /// The wizard's window, found by its caption.
+  HWND window(const std::string& caption) const {
+    HWND found = nullptr;
+    waitFor(
+        [&] {
+          for (HWND h : topWindows(pi_.dwProcessId, ""))
+            if (className(h) != "#32770" && windowText(h) == caption) found = h;
+          return found != nullptr;
+        },
+        20, "the window \"" + caption + "\"");
+    return found;
+  }
+
+  /// The message box the wizard shows next.
+  Box box(double seconds = 20) const {
+    Box b;
+    waitFor(
+        [&] {
+          std::vector<HWND> boxes = topWindows(pi_.dwProcessId, "#32770");
+          if (boxes.empty()) return false;
+          b.hwnd = boxes.front();
+          return true;
+        },
+        seconds, "a message box");
+    b.title = windowText(b.hwnd);
+    HWND text = GetDlgItem(b.hwnd, 0xFFFF);  // a message box's text control
+    b.text = lines(text ? windowText(text) : std::string());
+    std::printf("  box [%s] %s\n", b.title.c_str(), b.text.c_str());
+    return b;
+  }
+
+  bool hasBox() const { return !topWindows(pi_.dwProcessId, "#32770").empty(); }
+
+  void answer(const Box& b, int button) const {
+    HWND h = GetDlgItem(b.hwnd, button);
+    check(h != nullptr, "the box has the button it needs");
+    press(h);
+    waitFor([&] { return !IsWindow(b.hwnd) || !IsWindowVisible(b.hwnd); }, 10, "the box to close");
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
+class Session {
+ public:
+  Session(std::wstring exe, std::wstring mod, std::wstring game, std::wstring empty,
+          std::wstring shots)
+      : exe_(std::move(exe)),
+        mod_(std::move(mod)),
+        game_(std::move(game)),
+        empty_(std::move(empty)),
+        shots_(std::move(shots)),
+        texts_(readTextCfg(mod_)) {}
+
+  void startupFailure();
+  void closeQuestion();
+  void installation();
+
+ private:
+  void shot(const std::string& name);
+  std::vector<Child> labels(HWND window) const;
+  bool labelShown(HWND window, const std::string& text) const;
+  HWND button(HWND window, const std::string& text) const;
+  HWND folderList(HWND window) const;
+  void openGameFolder(const Wizard& wizard, HWND window);
+
+  std::wstring exe_, mod_, game_, empty_, shots_;
+  std::vector<std::string> texts_;
+};
+
+void Session::shot(const std::string& name) {
+  if (shots_.empty()) return;
+  std::wstring want = shots_ + L"\\" + widen(name) + L".want";
+  std::wstring png = shots_ + L"\\" + widen(name) + L".png";
+  Sleep(300);  // let the window finish painting
+  HANDLE h = CreateFileW(want.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  waitFor([&] { return GetFileAttributesW(png.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20,
+          "the screenshot " + name);
+  std::printf("  screenshot %s\n", name.c_str());
+}
+
+std::vector<Child> Session::labels(HWND window) const {
+  std::vector<Child> out;
+  for (const Child& c : children(window))
+    if (c.visible && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, c.className.c_str(), -1,
+                                    "Static", -1) == CSTR_EQUAL)
+      out.push_back(c);
+  return out;
+}
+
+bool Session::labelShown(HWND window, const std::string& text) const {
+  for (const Child& c : labels(window))
+    if (lines(c.text) == text) return true;
+  return false;
+}
+
+HWND Session::button(HWND window, const std::string& text) const {
+  HWND h = findChild(window, "Button", text);
+  check(h != nullptr, "the button \"" + text + "\" is shown");
+  return h;
+}
+
+HWND Session::folderList(HWND window) const {
+  for (const Child& c : children(window))
+    if (c.visible && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, c.className.c_str(), -1,
+                                    "ListBox", -1) == CSTR_EQUAL)
+      return c.hwnd;
+  throw Failure{"no folder list on the folder page"};
+}
+
+void Session::startupFailure() {
+  std::printf("session: start-up without image.jpg\n");
+  Wizard wizard(exe_, empty_);
+  Box b = wizard.box();
+  check(b.title == "Tamberlin", "the box has the application title");
+  check(b.text == "Error with image.jpg load process. Ending...", "the image.jpg message");
+  wizard.answer(b, IDOK);
+  check(wizard.exitCode(10) == 1, "the program ends with exit code 1");
+}
+
+void Session::closeQuestion() {
+  std::printf("session: the close question\n");
+  Wizard wizard(exe_, mod_);
+  HWND window = wizard.window(texts_[4]);
+  press(button(window, "Cancel"));
+  Box b = wizard.box();
+  check(b.title == "Installation Cancel", "the question's title");
+  check(b.text ==
+            "Installation is not complete.\rYou can however run this program again to finish "
+            "installation\rDo you wish to cancel?",
+        "the question's three lines");
+  check(isDefaultButton(GetDlgItem(b.hwnd, IDYES)) && !isDefaultButton(GetDlgItem(b.hwnd, IDNO)),
+        "Yes is the default button");
+  wizard.answer(b, IDNO);
+  Sleep(300);
+  check(wizard.running() && IsWindowVisible(window), "No keeps the window open");
+  check(labelShown(window, texts_[0]), "on the page it showed");
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+  b = wizard.box();
+  check(b.title == "Installation Cancel", "the close box asks the same question");
+  wizard.answer(b, IDYES);
+  check(wizard.exitCode(10) == 3, "Yes ends the program (exit code 3)");
+}
+
+void Session::openGameFolder(const Wizard& wizard, HWND window) {
+  // From the root down, one folder opened at a time, as a user would click through.
+  std::vector<std::string> path;
+  std::string game = narrow(game_), part;
+  for (char c : game + "\\") {
+    if (c == '\\' && !part.empty()) {
+      path.push_back(path.empty() ? part + "\\" : part);
+      part.clear();
+    } else if (c != '\\') {
+      part += c;
+    }
+  }
+  HWND list = folderList(window);
+  auto rowOf = [&](const std::string& name, std::size_t from) {
+    std::vector<std::string> rows = listRows(list);
+    for (std::size_t i = from; i < rows.size(); ++i)
+      if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, rows[i].c_str(), -1, name.c_str(),
+                         -1) == CSTR_EQUAL)
+        return static_cast<int>(i);
+    return -1;
+  };
+  auto openRow = [&](std::size_t depth, bool byEnter) {
+    int row = -1;
+    waitFor([&] { return (row = rowOf(path[depth], depth)) >= 0; }, 10, "the row " + path[depth]);
+    std::vector<std::string> before = listRows(list);
+    if (byEnter)
+      pressEnterOnRow(list, row);
+    else
+      doubleClickRow(list, row);
+    waitFor(
+        [&] {
+          std::vector<std::string> rows = listRows(list);
+          return rows != before && rows.size() > depth && rowOf(path[depth], depth) == int(depth);
+        },
+        10, "the folder " + path[depth] + " to open");
+  };
+  for (std::size_t depth = 0; depth + 1 < path.size(); ++depth) openRow(depth, depth == 1);
+  check(true, "opened the game folder's parent by double click and Enter");
+
+  // Only highlighted, the game folder is not the current folder: the check fails.
+  std::size_t last = path.size() - 1;
+  int row = rowOf(path[last], last);
+  check(row >= 0, "the game folder is listed");
+  clickRow(list, row);
+  Sleep(200);
+  press(button(window, "Next >"));
+  Box b = wizard.box();
+  check(b.text == "GTA San Andreas Installalation not detected at z:",
+        "a highlighted folder is not taken");
+  wizard.answer(b, IDOK);
+  openRow(last, false);
+}
+
+void Session::installation() {
+  std::printf("session: installation\n");
+  Wizard wizard(exe_, mod_);
+  HWND window = wizard.window(texts_[4]);
+  check(true, "the caption is line 5 of text.cfg");
+  check(labelShown(window, texts_[0]), "the welcome title");
+  check(labelShown(window, texts_[1] + "\r\rClick Next to continue"), "the welcome text");
+  shot("1-welcome");
+
+  press(button(window, "Next >"));
+  waitFor([&] { return labelShown(window, "GTA San Andreas Install Location"); }, 10,
+          "the folder page");
+  check(labelShown(window,
+                   "Please locate your GTA San Andreas Install, normally in C:/program "
+                   "files/rockstar games/gta san andreas"),
+        "the folder page's text");
+  check(labelShown(window, "Folder:") && labelShown(window, "Drive:"), "the lists' labels");
+  shot("2-folder");
+
+  press(button(window, "Next >"));  // still in the mod's own folder
+  Box b = wizard.box();
+  check(b.title == "Tamberlin" && b.text == "GTA San Andreas Installalation not detected at z:",
+        "the mod's folder is not a game folder");
+  wizard.answer(b, IDOK);
+
+  openGameFolder(wizard, window);
+  shot("3-game-folder");
+  HWND next = button(window, "Next >");
+  HWND cancel = button(window, "Cancel");
+  press(next);
+  waitFor([&] { return !IsWindowEnabled(next) || !wizard.running(); }, 10, "the install page");
+  check(!IsWindowEnabled(next) && !IsWindowEnabled(cancel), "both buttons disabled");
+
+  bool complete = false, first = true;
+  while (wizard.running() && !complete) {
+    if (!wizard.hasBox()) {
+      Sleep(50);
+      continue;
+    }
+    b = wizard.box();
+    if (b.title == "Veldra") {
+      wizard.answer(b, IDNO);
+      throw Failure{"the archive engine reported an error: " + b.text};
+    }
+    if (first) shot("4-installing");
+    first = false;
+    complete = b.text == "Installation Complete";
+    if (complete) shot("5-complete");
+    wizard.answer(b, IDOK);
+  }
+  check(complete, "\"Installation Complete\" was shown");
+  check(wizard.exitCode(20) == 0, "the program ends with exit code 0");
+}
+
+}  // namespace
+}  // namespace driver
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace driver;
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: win32-driver WIZARD_EXE MOD_DIR GAME_DIR EMPTY_DIR SHOTS_DIR\n");
+    return 2;
+  }
+  try {
+    Session session(argv[1], argv[2], argv[3], argv[4], argv[5]);
+    session.startupFailure();
+    session.closeQuestion();
+    session.installation();
+  } catch (const Failure& f) {
+    std::printf("driver: FAILED: %s\n", f.what.c_str());
+    return 1;
+  }
+  std::printf("driver: ok\n");
+  return 0;
+}
