@@ -1,0 +1,223 @@
+// The archive engine against the floor of what its work costs on this disk: reading the
+// directory against one plain read of the same bytes, and adding or replacing an entry against a
+// durable append of the same bytes (write at the end, then fsync, as
+// `dd oflag=append conv=notrunc,fsync` does).
+//
+// Runs on a writable copy of a game-sized archive named by TAMBERLIN_BENCH_ARCHIVE (tools/bench.sh
+// makes one with gen_archive). After every timed step the archive is put back as it was (its
+// header and directory sector rewritten, the file cut to its old length, flushed) while the clock
+// is stopped, so every iteration starts from the same state.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "imgarchive/engine_view.h"
+#include "imgarchive/format.h"
+#include "imgarchive/module1.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/runtime_error.h"
+
+namespace tamberlin {
+namespace {
+
+class NoStatus : public StatusLine {
+ public:
+  void setStatus(const std::string&) override {}
+};
+
+class NoList : public EntryList {
+ public:
+  void addItem(const std::string&) override {}
+  std::size_t count() const override { return 0; }
+  const std::string& item(std::size_t) const override { return empty_; }
+
+ private:
+  std::string empty_;
+};
+
+/// An error box in a benchmark is a broken setup: stop loudly.
+class FailingBoxes : public MessageBoxes {
+ public:
+  MsgAnswer show(const MessageBoxRequest& box) override {
+    throw RuntimeError(err::kDeviceIO, "error box during benchmark: " + box.text);
+  }
+};
+
+std::string archivePath() {
+  const char* p = std::getenv("TAMBERLIN_BENCH_ARCHIVE");
+  return p ? p : "";
+}
+
+/// The archive's state before a benchmark: what it takes to put it back.
+struct Snapshot {
+  std::string path;
+  std::int64_t length = 0;
+  std::vector<char> head;  ///< header and directory up to the first data sector
+  std::int64_t directoryBytes = 0;
+
+  bool take(benchmark::State& state) {
+    path = archivePath();
+    if (path.empty()) {
+      state.SkipWithError("set TAMBERLIN_BENCH_ARCHIVE to a writable game-sized archive");
+      return false;
+    }
+    auto f = realFileSystem().open(path, OpenMode::Read);
+    length = f->length();
+    unsigned char h[8] = {};
+    f->read(1, h, 8);
+    std::int64_t count = h[4] | h[5] << 8 | h[6] << 16 | std::int64_t{h[7]} << 24;
+    directoryBytes = kHeaderSize + kRecordSize * count;
+    head.resize(static_cast<std::size_t>(sectorsFor(directoryBytes + kRecordSize) * sector));
+    head.resize(f->read(1, head.data(), head.size()));
+    f->close();
+    return true;
+  }
+
+  void restore() const {
+    auto f = realFileSystem().open(path, OpenMode::ReadWriteExisting);
+    f->write(1, head.data(), head.size());
+    f->truncate(length);
+    f->sync();
+    f->close();
+  }
+};
+
+/// A payload file of `mb` MiB beside the archive, made once.
+std::string payload(const std::string& archive, std::int64_t mb) {
+  std::string path = archive + ".payload-" + std::to_string(mb) + "M.bin";
+  FileSystem& fs = realFileSystem();
+  if (fs.stat(path).size == mb << 20) return path;
+  auto f = fs.open(path, OpenMode::Create);
+  std::vector<char> chunk(1 << 20);
+  for (std::size_t i = 0; i < chunk.size(); ++i)
+    chunk[i] = static_cast<char>(i * 2654435761u >> 24);
+  for (std::int64_t i = 0; i < mb; ++i) f->write(1 + (i << 20), chunk.data(), chunk.size());
+  f->sync();
+  f->close();
+  return path;
+}
+
+void BM_DirectoryRead_Engine(benchmark::State& state) {
+  Snapshot snap;
+  if (!snap.take(state)) return;
+  NoStatus status;
+  NoList list;
+  FailingBoxes boxes;
+  Module1 m(realFileSystem(), status, list, boxes);
+  for (auto _ : state) {
+    m.ReadIMG(snap.path);
+    benchmark::DoNotOptimize(m.IMGDir.data());
+  }
+  state.counters["entries"] = static_cast<double>(m.IMGDir.size() - 1);
+}
+
+void BM_DirectoryRead_Plain(benchmark::State& state) {
+  Snapshot snap;
+  if (!snap.take(state)) return;
+  std::vector<char> buf(static_cast<std::size_t>(snap.directoryBytes));
+  for (auto _ : state) {
+    auto f = realFileSystem().open(snap.path, OpenMode::ReadWrite);
+    benchmark::DoNotOptimize(f->read(1, buf.data(), buf.size()));
+    f->close();
+  }
+}
+
+void BM_Add_Engine(benchmark::State& state) {
+  Snapshot snap;
+  if (!snap.take(state)) return;
+  std::string file = payload(snap.path, state.range(0));
+  NoStatus status;
+  NoList list;
+  FailingBoxes boxes;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Module1 m(realFileSystem(), status, list, boxes);
+    m.ReadIMG(snap.path);
+    m.imgPath = snap.path;
+    state.ResumeTiming();
+    m.UseFileNameToIMG(file, 0, 0, "bench.dff");
+    state.PauseTiming();
+    snap.restore();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(state.iterations() * (state.range(0) << 20));
+}
+
+void BM_Replace_Engine(benchmark::State& state) {
+  Snapshot snap;
+  if (!snap.take(state)) return;
+  std::string file = payload(snap.path, state.range(0));
+  NoStatus status;
+  NoList list;
+  FailingBoxes boxes;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Module1 m(realFileSystem(), status, list, boxes);
+    m.ReadIMG(snap.path);
+    m.imgPath = snap.path;
+    auto slot = static_cast<std::int32_t>(m.IMGDir.size() / 2);
+    std::int32_t byteCount = 0;
+    state.ResumeTiming();
+    m.ReplaceFileInIMG(slot, file, 0, byteCount);
+    state.PauseTiming();
+    snap.restore();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(state.iterations() * (state.range(0) << 20));
+}
+
+/// The floor: the same bytes appended to the archive in 1 MiB writes, then one fsync.
+void BM_DurableAppend(benchmark::State& state) {
+  Snapshot snap;
+  if (!snap.take(state)) return;
+  std::string file = payload(snap.path, state.range(0));
+  std::vector<char> buf(1 << 20);
+  for (auto _ : state) {
+    int in = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    int out = ::open(snap.path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (in < 0 || out < 0) {
+      state.SkipWithError("cannot open the payload or the archive");
+      break;
+    }
+    ssize_t n;
+    while ((n = ::read(in, buf.data(), buf.size())) > 0)
+      if (::write(out, buf.data(), static_cast<std::size_t>(n)) != n)
+        state.SkipWithError("short write");
+    ::fsync(out);
+    ::close(out);
+    ::close(in);
+    state.PauseTiming();
+    snap.restore();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(state.iterations() * (state.range(0) << 20));
+}
+
+BENCHMARK(BM_DirectoryRead_Engine)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DirectoryRead_Plain)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Add_Engine)
+    ->Arg(1)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(12);
+BENCHMARK(BM_Replace_Engine)
+    ->Arg(1)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(12);
+BENCHMARK(BM_DurableAppend)
+    ->Arg(1)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(12);
+
+}  // namespace
+}  // namespace tamberlin
