@@ -1,8 +1,7 @@
 #include "imgarchive/entry_index.h"
 
-#include <cwctype>
-
 #include "platform/ansi.h"
+#include "platform/win_path.h"
 
 namespace tamberlin {
 namespace {
@@ -10,7 +9,7 @@ namespace {
 /// The name with letter case folded as the file system's name comparison folds it.
 std::wstring foldCase(const std::string& utf8) {
   std::wstring w = utf8ToWide(utf8);
-  for (wchar_t& c : w) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  for (wchar_t& c : w) c = upperCase(c);
   return w;
 }
 

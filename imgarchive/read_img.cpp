@@ -1,5 +1,6 @@
-// ReadIMG: the archive's directory into the table, read with one read per megabyte of records
-// and never trusting the count further than the file's length.
+// ReadIMG: the archive's directory into the table. A game's directory (16,300 records) is one
+// read; the count is never trusted further than the file's length, so a hostile count costs
+// no memory.
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -42,6 +43,32 @@ std::int64_t readCount(BinaryFile& file, const std::string& path) {
   }
 }
 
+/// Fills `dir` with slots 0 .. `records`, read from the file a megabyte of records at a time.
+/// On a failure the slots not read stay zero.
+void readRecords(BinaryFile& file, const std::string& path, std::int64_t records,
+                 std::vector<IMGEntry>& dir) {
+  dir.assign(static_cast<std::size_t>(records) + 1, IMGEntry{});
+  std::vector<unsigned char> raw;
+  for (std::int64_t first = 1; first <= records; first += kRecordsPerRead) {
+    const std::int64_t n = std::min(kRecordsPerRead, records - first + 1);
+    raw.resize(static_cast<std::size_t>(n * kRecordSize));
+    if (file.read(recordPos(first), raw.data(), raw.size()) != raw.size())
+      throw RuntimeError(err::kInputPastEnd,
+                         path + ": the file ended while its directory was read");
+    for (std::int64_t i = 0; i < n; ++i) {
+      IMGEntry& e = dir[static_cast<std::size_t>(first + i)];
+      try {
+        decodeRecord(raw.data() + i * kRecordSize, e);
+      } catch (const RuntimeError& bad) {
+        e = IMGEntry{};
+        throw RuntimeError(bad.number(), path + ": record " + std::to_string(first + i) +
+                                             " has a field of 2^31 or more");
+      }
+      e.dirPos = static_cast<std::int32_t>(recordPos(first + i));
+    }
+  }
+}
+
 }  // namespace
 
 void Module1::ReadIMG(const std::string& path) {
@@ -55,26 +82,7 @@ void Module1::ReadIMG(const std::string& path) {
     const std::int64_t held = std::max<std::int64_t>(0, (length - kHeaderSize) / kRecordSize);
     const std::int64_t records = std::min(count, held);
 
-    IMGDir.assign(static_cast<std::size_t>(records) + 1, IMGEntry{});
-    std::vector<unsigned char> raw;
-    for (std::int64_t first = 1; first <= records; first += kRecordsPerRead) {
-      const std::int64_t n = std::min(kRecordsPerRead, records - first + 1);
-      raw.resize(static_cast<std::size_t>(n * kRecordSize));
-      if (file->read(recordPos(first), raw.data(), raw.size()) != raw.size())
-        throw RuntimeError(err::kInputPastEnd,
-                           path + ": the file ended while its directory was read");
-      for (std::int64_t i = 0; i < n; ++i) {
-        IMGEntry& e = IMGDir[static_cast<std::size_t>(first + i)];
-        try {
-          decodeRecord(raw.data() + i * kRecordSize, e);
-        } catch (const RuntimeError& bad) {
-          e = IMGEntry{};
-          throw RuntimeError(bad.number(), path + ": record " + std::to_string(first + i) +
-                                               " has a field of 2^31 or more");
-        }
-        e.dirPos = static_cast<std::int32_t>(recordPos(first + i));
-      }
-    }
+    readRecords(*file, path, records, IMGDir);
     if (records < count)
       throw RuntimeError(err::kInputPastEnd,
                          path + ": the directory claims " + std::to_string(count) +

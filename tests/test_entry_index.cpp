@@ -55,6 +55,9 @@ TEST(EntryIndex, SuggestsNameDifferingOnlyInCase) {
   EXPECT_EQ(idx.suggest("CAR.DFF"), "car.dff");
   EXPECT_EQ(idx.suggest("car.dff"), "") << "an exact match needs no suggestion";
   EXPECT_EQ(idx.suggest("bus.dff"), "");
+
+  EntryIndex accented(dirOf({"caf\xC9.txd"}));  // E-acute, capital, in Windows-1252
+  EXPECT_EQ(accented.suggest("caf\xC3\xA9.txd"), "caf\xC3\x89.txd") << "whatever the locale";
 }
 
 TEST(EntryIndex, AddMakesNewEntriesFindableWithoutShadowingOlder) {
