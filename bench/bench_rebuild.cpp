@@ -4,6 +4,7 @@
 // file in the page cache, so the numbers are about copying and flushing, not about the first
 // read from disk.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "imgarchive/rebuild.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
+#include "platform/runtime_error.h"
 
 namespace tamberlin {
 namespace {
@@ -59,10 +61,12 @@ class PlainFileSystem : public FileSystem {
   FileSystem& fs_;
 };
 
+/// A fresh folder of this process's own (benchmarks of several builds may run at once).
 std::string benchDir() {
   const char* env = std::getenv("TAMBERLIN_BENCH_DIR");
-  std::string dir = env && *env ? env : "/tmp";
-  return dir + "/tamberlin-bench-rebuild";
+  std::string dir = std::string(env && *env ? env : "/tmp") + "/tamberlin-rebuild-XXXXXX";
+  if (!::mkdtemp(dir.data())) throw RuntimeError(err::kPathNotFound, dir);
+  return dir;
 }
 
 /// Writes an archive of `entries` entries of 1 to 60 sectors (a few of 200 to 1,500), back to
@@ -107,8 +111,7 @@ std::int64_t writeFragmentedArchive(const std::string& path, std::int32_t entrie
 
 struct Fixture {
   explicit Fixture(std::int32_t entries) {
-    std::string dir = benchDir();
-    if (!realFileSystem().stat(dir).exists) realFileSystem().makeDir(dir);
+    dir = benchDir();
     path = dir + "/gta3.img";
     copyPath = dir + "/copy.img";
     length = writeFragmentedArchive(path, entries);
@@ -116,8 +119,9 @@ struct Fixture {
   ~Fixture() {
     for (const std::string& p : {path, copyPath})
       if (realFileSystem().stat(p).exists) realFileSystem().removeFile(p);
+    ::rmdir(dir.c_str());
   }
-  std::string path, copyPath;
+  std::string dir, path, copyPath;
   std::int64_t length = 0;
 };
 
