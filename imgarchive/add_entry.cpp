@@ -92,9 +92,8 @@ void Module1::addEntry(BinaryFile& archive, const std::string& newFilePath,
     writeField(edit, kCountPos, plan.newCount);
     edit.sync();
     edit.commit();
-  } catch (const RuntimeError&) {
-    abandon(edit);
-    throw;
+  } catch (const RuntimeError& e) {
+    abandon(edit, e);
   }
 
   for (const Move& m : plan.moves) IMGDir[static_cast<std::size_t>(m.slot)].offset = m.to;

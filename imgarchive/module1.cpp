@@ -46,12 +46,16 @@ void Module1::distrustTable() {
   tableComplete_ = false;
 }
 
-void Module1::abandon(ArchiveEdit& edit) {
+void Module1::abandon(ArchiveEdit& edit, const RuntimeError& failure) {
   try {
     edit.rollback();
-  } catch (const RuntimeError&) {
+  } catch (const RuntimeError& e) {
     distrustTable();
+    throw RuntimeError(failure.number(), failure.detail() +
+                                             "; the archive could not be put back as it was (" +
+                                             e.text() + "), read it again before changing it");
   }
+  throw failure;
 }
 
 bool Module1::tableHolds(const std::string& path) const {

@@ -73,9 +73,10 @@ class Module1 {
   /// Remembers that IMGDir now holds the whole directory of the archive at `path`.
   void trustTable(const std::string& path);
   void distrustTable();
-  /// Takes an unfinished change back; when even that fails, the table no longer describes the
-  /// file and no later write trusts it.
-  void abandon(ArchiveEdit& edit);
+  /// Takes an unfinished change back after `failure`, then throws `failure`. When even that
+  /// fails, the table no longer describes the file, no later write trusts it, and the error
+  /// thrown says so too.
+  [[noreturn]] void abandon(ArchiveEdit& edit, const RuntimeError& failure);
 
   /// The add and replace proper: they change the file and the table, or throw. A RuntimeError
   /// leaves the archive as it was (see ArchiveEdit) or, when even that failed, distrusts the

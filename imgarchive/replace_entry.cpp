@@ -70,9 +70,8 @@ void Module1::replaceEntry(BinaryFile& archive, std::int32_t entryIndex,
     edit.write(slot.dirPos, fields, sizeof fields);
     edit.sync();
     edit.commit();
-  } catch (const RuntimeError&) {
-    abandon(edit);
-    throw;
+  } catch (const RuntimeError& e) {
+    abandon(edit, e);
   }
   slot.offset = static_cast<std::int32_t>(endSector);
   slot.size = newSectors;

@@ -214,6 +214,30 @@ TEST_F(ReplaceEntryTest, YesAbandonsReplaceNoEndsProgram) {
   EXPECT_THROW(replace(2, file), ProgramEnd);
 }
 
+// When even taking the change back fails, the table no longer describes the file: the box
+// says so and no later write trusts the table.
+TEST_F(ReplaceEntryTest, FailedRollbackDistrustsTable) {
+  FaultFileSystem faults(realFileSystem());
+  openArchive(tenSectors(), faults);
+  const std::string file = modFile("new.txd", 5000);
+  faults.failCall(FsCall::Write, 2, err::kDiskFull);     // the record
+  faults.failCall(FsCall::Truncate, 1, err::kDeviceIO);  // cutting the new data off again
+  rig->boxes.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
+  replace(2, file);
+  ASSERT_EQ(rig->boxes.shown.size(), 1u);
+  EXPECT_NE(rig->boxes.shown[0].text.find("Error # 61\rDisk full: " + archive +
+                                          "; the archive could not be put back as it was"),
+            std::string::npos)
+      << rig->boxes.shown[0].text;
+  EXPECT_FALSE(rig->engine.tableComplete());
+  EXPECT_EQ(rig->engine.IMGDir[2].offset, 5) << "the table keeps what the record still says";
+
+  replace(2, file);
+  ASSERT_EQ(rig->boxes.shown.size(), 2u);
+  EXPECT_EQ(rig->boxes.shown[1].text.substr(0, 10), "Error # 5\r");
+  EXPECT_EQ(parseArchive(readBytes(archive)).records[1].offset, 5u) << "the record never changed";
+}
+
 TEST_F(ReplaceEntryTest, RefusesTableOfAnotherOrChangedArchive) {
   const std::string file = modFile("x.dff", 10);
   openArchive(tenSectors());
