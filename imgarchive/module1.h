@@ -4,9 +4,10 @@
 //
 // Every change is ordered so that a crash at any write leaves a valid archive: data before the
 // record that points at it, a record before the entry count that makes it visible, each step
-// flushed to stable storage before the next. A failure shows the routine's Yes/No error box
-// (title "Veldra"); No ends the program (throws ProgramEnd), Yes abandons the failed operation
-// as a whole, leaving the archive and the table as they were before it.
+// flushed to stable storage before the next. A failed add or replace is taken back as a whole
+// (the archive and the table as they were before it) and then shown in the routine's Yes/No
+// error box (title "Veldra"): No ends the program (throws ProgramEnd), Yes returns to the
+// caller, which goes on.
 
 #include <cstdint>
 #include <functional>
