@@ -6,6 +6,7 @@
 #include "installscript/file_commands.h"
 #include "installscript/form1_install.h"
 #include "platform/ansi.h"
+#include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
 
@@ -28,13 +29,31 @@ void checkNotEmpty(const std::string& field, std::size_t index, ScriptCommand co
 
 void Form1Install::AnalyseINS() {
   const auto total = static_cast<std::size_t>(static_cast<std::int32_t>(numNumHH));
-  for (std::size_t i = 0; i < total && i < insLines.size(); ++i) {
-    const std::string& line = insLines[i];
-    window_.lineStarted(i, total, line);
-    window_.setFocus();
-    RecognisedLine recognised = recogniseLine(line);
-    if (recognised.command != ScriptCommand::None) runCommand(i, recognised);
-    window_.lineDone(i, total);
+  try {
+    for (std::size_t i = 0; i < total && i < insLines.size(); ++i) {
+      const std::string& line = insLines[i];
+      window_.lineStarted(i, total, line);
+      window_.setFocus();
+      RecognisedLine recognised = recogniseLine(line);
+      if (recognised.command != ScriptCommand::None) runCommand(i, recognised);
+      window_.lineDone(i, total);
+    }
+  } catch (const RuntimeError&) {
+    try {
+      syncCopiedFolders();
+    } catch (const RuntimeError&) {
+      // The line's own error is the one to report.
+    }
+    throw;
+  }
+  syncCopiedFolders();
+}
+
+void Form1Install::syncCopiedFolders() {
+  while (!copiedFolders_.empty()) {
+    std::string dir = *copiedFolders_.begin();
+    copiedFolders_.erase(copiedFolders_.begin());
+    fs_.syncDir(dir);
   }
 }
 
@@ -86,7 +105,8 @@ void Form1Install::runCommandFields(std::size_t index, ScriptCommand command,
     case ScriptCommand::Add:
       checkGamePath(f[1], where + ", ADD destination");
       window_.makeVisible();
-      copyIntoPlace(fs_, f[0], gamePath(saPath, f[1]), &label2_);
+      copyIntoPlace(fs_, f[0], gamePath(saPath, f[1]), &label2_, false);
+      copiedFolders_.insert(destFolder(gamePath(saPath, f[1])));
       break;
     case ScriptCommand::MakeDir:
       checkNotEmpty(f[0], index, command);

@@ -69,8 +69,13 @@ void checkDestination(FileSystem& fs, const std::string& dest) {
 
 }  // namespace
 
+std::string destFolder(const std::string& dest) {
+  std::string dir = parentPath(dest);
+  return dir.empty() ? "." : dir;
+}
+
 void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string& dest,
-                   StatusLine* progress) {
+                   StatusLine* progress, bool syncFolder) {
   checkDestination(fs, dest);
   auto src = openSource(fs, source);
   const std::string part = partFileFor(dest);
@@ -94,8 +99,7 @@ void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string&
     throw;
   }
   fs.rename(part, dest);
-  std::string dir = parentPath(dest);
-  fs.syncDir(dir.empty() ? "." : dir);
+  if (syncFolder) fs.syncDir(destFolder(dest));
 }
 
 }  // namespace tamberlin

@@ -28,9 +28,14 @@ bool makeFolder(FileSystem& fs, const std::string& path);
 /// Copies the file `source` to `dest`, replacing a file there. The bytes go to a temporary file
 /// beside `dest`, which is flushed and then renamed over it, so `dest` is never half-written.
 /// Errors: 53 source missing, 76 destination folder missing, 75 destination is a folder.
-/// Progress, when given, hears of each chunk copied.
+/// Progress, when given, hears of each chunk copied. With `syncFolder` the rename is made
+/// durable before returning; without it the caller syncs the folder (destFolder) later: a crash
+/// before then may lose the rename, leaving the old file whole.
 void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string& dest,
-                   StatusLine* progress);
+                   StatusLine* progress, bool syncFolder = true);
+
+/// The folder copyIntoPlace renames into.
+std::string destFolder(const std::string& dest);
 
 /// The temporary file copyIntoPlace writes for `dest`.
 std::string partFileFor(const std::string& dest);

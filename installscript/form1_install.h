@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,7 +87,11 @@ class Form1Install {
   std::vector<std::string> splitThroughScratch(const std::string& operand, std::size_t count,
                                                std::size_t index);
 
-  ArchiveSet archives_;  ///< one directory per archive the script names
+  /// Makes the renames of this run's copies durable: each folder once, not once per file.
+  void syncCopiedFolders();
+
+  ArchiveSet archives_;                  ///< one directory per archive the script names
+  std::set<std::string> copiedFolders_;  ///< folders with renames not yet synced
 };
 
 }  // namespace tamberlin
