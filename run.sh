@@ -3,6 +3,7 @@
 # `tamberlin img` at work on a generated, game-like archive in a fresh folder (demo/img/).
 set -euo pipefail
 cd "$(dirname "$0")"
+root=$PWD
 source tools/deps.sh
 need_packages "${BUILD_PACKAGES[@]}"
 
@@ -43,4 +44,28 @@ cat <<EOT
   $PWD/mod/                 the files added and replaced
   $PWD/car-extracted.dff    entry car.dff taken out again
   More: build/tamberlin img --help
+EOT
+
+# The sample mod (examples/sample-mod/) installed without the wizard into a fresh demo game
+# folder (demo/install/game/, made by tools/make-demo-game.sh), through the wizard's own code.
+cd "$root"
+inst=demo/install
+rm -rf "$inst"
+mkdir -p "$inst"
+BUILD_DIR=build tools/make-demo-game.sh "$inst/game" >/dev/null
+cp -r examples/sample-mod "$inst/mod"
+cd "$inst/mod"
+step "the sample mod's script, checked for its author" "tamberlin lint"
+step "what the installation would do (changes nothing)" "tamberlin install ../game --dry-run"
+step "the installation itself (boxes on stdout, progress on stderr)" "tamberlin install ../game"
+step "the entries it replaced and added" "tamberlin img list ../game/models/gta3.img | grep sunramp"
+step "run again: the folder that exists is no error; ADDINIMG appends a second sunramp.col, which the game passes over (the first of a name wins)" \
+  "tamberlin install ../game 2>/dev/null && tamberlin img list ../game/models/gta3.img | grep sunramp"
+
+cat <<EOT
+
+== where things went
+  $PWD/                        the mod's folder (ins.cfg; installing.tmp holds the last operands)
+  $(cd ../game && pwd)/sunramps/          readme.txt and settings.ini, copied
+  $(cd ../game && pwd)/models/gta3.img    sunramp.dff and sunramp.txd replaced, sunramp.col added
 EOT
