@@ -149,6 +149,9 @@ int imgExtract(ImgContext& c, const std::string& archive, const std::string& nam
   std::int32_t slot = eng.find(name, archive);
   if (slot == 0) return 1;
   const IMGEntry& e = eng.m.IMGDir[static_cast<std::size_t>(slot)];
+  FileInfo outInfo = c.fs.stat(outPath), archiveInfo = c.fs.stat(archive);
+  if (outInfo.exists && outInfo.id != 0 && outInfo.id == archiveInfo.id)
+    return eng.fail(outPath + " is the archive itself; it was left alone");
   auto src = c.fs.open(archive, OpenMode::Read);
   std::int64_t start = std::int64_t{e.offset} * sector, len = src->length();
   std::int64_t count =

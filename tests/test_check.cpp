@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "imgarchive/check.h"
 #include "platform/file_system.h"
@@ -187,6 +188,25 @@ TEST_F(CheckTest, LargeEntriesAndDataPast4GiBInASparseFile) {
   EXPECT_EQ(r.count(Finding::LargeEntry), 1u);
   EXPECT_EQ(r.count(Finding::DataPast4GiB), 1u);
   EXPECT_TRUE(mentions(r.warnings, "entry 2 (far.dff): data at sectors 2097151..2097152"));
+}
+
+TEST_F(CheckTest, RandomDirectoriesGiveBoundedReports) {
+  // Hostile records: random counts, offsets near the 32-bit limit, names without NULs.
+  std::mt19937 rng(11);
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes(8 + rng() % 4000, '\0');
+    for (char& c : bytes) c = static_cast<char>(rng());
+    bytes.replace(0, 4, "VER2");
+    if (round % 2) putLE32(bytes, 4, static_cast<std::uint32_t>(rng() % 200));
+    auto r = check(bytes);
+    ASSERT_TRUE(r.headerOk);
+    EXPECT_LE(r.recordsChecked, (bytes.size() - 8) / 32);
+    EXPECT_LE(r.recordsChecked, r.entryCount);
+    EXPECT_EQ(r.ok(), r.errorCount() == 0);
+    EXPECT_LE(r.errors.size(), 6 * (kMaxLinesPerFinding + 1));
+    EXPECT_LE(r.warnings.size(), 5 * (kMaxLinesPerFinding + 1));
+    EXPECT_LE(r.deadBytes, bytes.size());
+  }
 }
 
 }  // namespace

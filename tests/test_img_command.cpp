@@ -132,6 +132,16 @@ TEST_F(ImgCommand, ExtractOfDataPastTheEndFailsAndKeepsOut) {
   EXPECT_EQ(get("out.bin"), "keep me");
 }
 
+TEST_F(ImgCommand, ExtractNeverOverwritesTheArchiveItself) {
+  std::string a = threeEntries();
+  put("a.img", a);
+  ProgramRun r =
+      img({"extract", "a.img", "car.dff", "A.IMG"});  // the same file, as Windows finds it
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "tamberlin img: A.IMG is the archive itself; it was left alone\n");
+  EXPECT_EQ(get("a.img"), a);
+}
+
 TEST_F(ImgCommand, ReplaceFindsTheLowestExactMatch) {
   put("a.img", makeArchive({{1, 1, "x.dff"}, {2, 1, "car.dff"}, {3, 1, "car.dff"}}, 4 * 2048));
   put("new.dff", pattern(5, 3000));
