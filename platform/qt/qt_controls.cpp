@@ -54,11 +54,11 @@ void QtDirList::setRows(const std::vector<DirRow>& rows, std::size_t highlighted
     item->setText(0, toQt(row.text));
     item->setIcon(0, row.open ? openIcon : closedIcon);
     item->setToolTip(0, item->text(0));
-    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
     if (row.open) lastOpen = item;
     items_.push_back(item);
   }
-  w_->expandAll();
+  for (QTreeWidgetItem* item : items_)
+    if (item->childCount() > 0) item->setExpanded(true);
   if (highlighted < items_.size()) {
     w_->setCurrentItem(items_[highlighted]);
     w_->scrollToItem(items_[highlighted]);

@@ -76,6 +76,16 @@ class QtDriveList : public DriveListControl {
   QComboBox* w_;
 };
 
+/// A tree that draws no expand arrows: a classic folder list shows its levels by indentation
+/// and folder pictures only, and nothing in it collapses.
+class FolderTree : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+
+ protected:
+  void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+};
+
 /// The folder list on a tree widget: the open folders nest down to the current one, whose
 /// subfolders hang below it; nothing collapses. Row numbers count items in display order.
 class QtDirList : public DirListControl {

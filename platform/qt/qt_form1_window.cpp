@@ -77,7 +77,7 @@ void QtForm1Window::build() {
 
   label5_ = makeLabel(ControlId::Label5);
 
-  auto* dir1 = new QTreeWidget(picture1);
+  auto* dir1 = new FolderTree(picture1);
   dir1->setHeaderHidden(true);
   dir1->setRootIsDecorated(false);
   dir1->setItemsExpandable(false);
