@@ -129,6 +129,9 @@ std::string findIgnoringCase(const std::string& dir, const std::string& name) {
 class PosixFileSystem : public FileSystem {
  public:
   std::string nativePath(const std::string& path) override {
+    // The system would cut the path at a NUL and act on another file than the one named.
+    if (path.find('\0') != std::string::npos)
+      throw RuntimeError(err::kBadFileNameOrNumber, "a file name holds a NUL character");
     if (hasDriveLetter(path)) throw RuntimeError(err::kPathNotFound, path + " (there are no drive letters here)");
     bool absolute = !path.empty() && isPathSeparator(path[0]);
     std::string out = absolute ? "/" : "";

@@ -17,6 +17,9 @@ namespace {
 /// The native form of a program path: backslashes only. A path too long for the classic calls is
 /// made absolute and given the "\\?\" prefix, which lifts the limit of 260 characters.
 std::wstring widePath(const std::string& path) {
+  // The system would cut the path at a NUL and act on another file than the one named.
+  if (path.find('\0') != std::string::npos)
+    throw RuntimeError(err::kBadFileNameOrNumber, "a file name holds a NUL character");
   std::wstring w = utf8ToWide(path.empty() ? std::string(".") : path);
   std::replace(w.begin(), w.end(), L'/', L'\\');
   if (w.size() < MAX_PATH - 12 || w.rfind(L"\\\\?\\", 0) == 0) return w;
@@ -177,6 +180,7 @@ class Win32FileSystem : public FileSystem {
 
   FileInfo stat(const std::string& path) override {
     FileInfo info;
+    if (path.find('\0') != std::string::npos) return info;
     std::wstring native = widePath(path);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) return info;

@@ -1,0 +1,132 @@
+// Arbitrary bytes as an install script. Properties: ReadINS reads one slot per line and fails
+// only with the program's own errors; each recognised line's operands come out as exactly the
+// fields its command takes or as error 62; no field holds a line end, a quoted field holds no
+// quote and a plain one ends in no blank; a game-folder field the containment rule lets through
+// never climbs above the game folder, judged here component by component as Windows would.
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "fuzz/fuzz_engine.h"
+#include "fuzz/fuzz_targets.h"
+#include "installscript/command_word.h"
+#include "installscript/containment.h"
+#include "installscript/field_reader.h"
+#include "platform/ansi.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+#include "platform/text_file.h"
+
+namespace tamberlin::fuzz {
+namespace {
+
+/// Windows' reading of a component: trailing dots and blanks dropped, except for "." and "..".
+std::string windowsComponent(const std::string& c) {
+  if (c == "." || c == "..") return c;
+  std::size_t end = c.find_last_not_of(". ");
+  if (end != std::string::npos) return c.substr(0, end + 1);
+  const auto dots = std::count(c.begin(), c.end(), '.');
+  return dots >= 2 ? ".." : dots == 1 ? "." : "";
+}
+/// True when `field`, joined under a folder, stays inside it.
+bool staysInside(const std::string& field) {
+  if (field.find(':') != std::string::npos) return false;
+  if (field.size() >= 2 && (field[0] == '\\' || field[0] == '/') &&
+      (field[1] == '\\' || field[1] == '/'))
+    return false;
+  int depth = 0;
+  std::string part;
+  for (std::size_t i = 0; i <= field.size(); ++i) {
+    if (i < field.size() && field[i] != '\\' && field[i] != '/') {
+      part += field[i];
+      continue;
+    }
+    const std::string c = windowsComponent(part);
+    part.clear();
+    if (c.empty() || c == ".") continue;
+    if (c == ".." && --depth < 0) return false;
+    if (c != "..") ++depth;
+  }
+  return true;
+}
+
+/// The fields of each command that name a place in the game folder.
+std::vector<std::size_t> gameFields(ScriptCommand c) {
+  switch (c) {
+    case ScriptCommand::RepInImg:
+    case ScriptCommand::AddInImg:
+    case ScriptCommand::Delete:
+    case ScriptCommand::MakeDir:
+      return {0};
+    case ScriptCommand::Add:
+      return {1};
+    case ScriptCommand::None:
+      break;
+  }
+  return {};
+}
+
+void checkLine(const std::string& line) {
+  const RecognisedLine r = recogniseLine(line);
+  if (r.command == ScriptCommand::None) return;
+  const std::size_t want = fieldCount(r.command);
+  std::vector<Field> fields;
+  try {
+    fields = readFields(r.operand + "\r\n", want);
+  } catch (const RuntimeError& e) {
+    fuzzCheck(e.number() == err::kInputPastEnd, "field reader failed with " + e.text());
+    return;
+  }
+  fuzzCheck(fields.size() == want, "field count");
+  for (const Field& f : fields) {
+    fuzzCheck(f.text.find_first_of("\r\n") == std::string::npos, "a field holds a line end");
+    if (f.quoted) fuzzCheck(f.text.find('"') == std::string::npos, "a quoted field holds a quote");
+    if (!f.quoted && !f.text.empty())
+      fuzzCheck(f.text.back() != ' ' && f.text.back() != '\t', "a plain field ends in a blank");
+  }
+  for (std::size_t i : gameFields(r.command)) {
+    const std::string& field = fields[i].text;
+    if (gamePathProblem(field).empty())
+      fuzzCheck(staysInside(field), "containment let through \"" + field + "\"");
+  }
+}
+
+/// Runs ReadINS on `script` in the scratch folder, restoring the current folder afterwards.
+void checkReadIns(const std::string& script, std::size_t lines) {
+  char previous[PATH_MAX];
+  fuzzCheck(::getcwd(previous, sizeof previous) != nullptr, "getcwd");
+  const std::string dir = scratchDir("script");
+  writeFile(dir + "/ins.cfg", script);
+  fuzzCheck(::chdir(dir.c_str()) == 0, "chdir");
+  QuietStatus status;
+  YesBoxes boxes;
+  InstallWindow window;
+  Form1Install form(realFileSystem(), boxes, status, window);
+  std::string failure;
+  try {
+    form.ReadINS();
+    if (static_cast<std::size_t>(form.numNumHH) != lines) failure = "ReadINS line count";
+  } catch (const RuntimeError& e) {
+    if (!(e.number() == err::kSubscript && lines > Form1Install::kMaxLines))
+      failure = "ReadINS failed: " + e.text();
+  }
+  fuzzCheck(::chdir(previous) == 0, "chdir back");
+  fuzzCheck(failure.empty(), failure);
+}
+
+}  // namespace
+
+void scriptTarget(const std::uint8_t* data, std::size_t size) {
+  const std::string script(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> lines = splitLines(script);
+  for (const std::string& raw : lines) {
+    fuzzCheck(raw.find_first_of("\r\n") == std::string::npos, "a line holds a line end");
+    checkLine(ansiToUtf8(raw));
+  }
+  checkReadIns(script, lines.size());
+}
+
+}  // namespace tamberlin::fuzz
