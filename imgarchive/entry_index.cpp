@@ -23,7 +23,7 @@ std::string matchName(const IMGEntry& e) {
 
 EntryIndex::EntryIndex(const std::vector<IMGEntry>& dir) {
   exact_.reserve(dir.size());
-  folded_.reserve(dir.size());
+  names_.reserve(dir.size());
   for (std::size_t k = 1; k < dir.size(); ++k) add(static_cast<std::int32_t>(k), dir[k]);
 }
 
@@ -31,7 +31,12 @@ void EntryIndex::add(std::int32_t slot, const IMGEntry& entry) {
   std::string name = matchName(entry);
   auto [it, inserted] = exact_.emplace(name, slot);
   if (!inserted && slot < it->second) it->second = slot;
-  folded_.emplace(foldCase(name), name);
+  names_.push_back(std::move(name));
+}
+
+void EntryIndex::foldNames() const {
+  for (; foldedCount_ < names_.size(); ++foldedCount_)
+    folded_.emplace(foldCase(names_[foldedCount_]), names_[foldedCount_]);
 }
 
 std::int32_t EntryIndex::find(const std::string& name) const {
@@ -41,6 +46,7 @@ std::int32_t EntryIndex::find(const std::string& name) const {
 
 std::string EntryIndex::suggest(const std::string& name) const {
   if (find(name) != 0) return {};
+  foldNames();
   auto it = folded_.find(foldCase(name));
   return it == folded_.end() ? std::string() : it->second;
 }

@@ -35,8 +35,14 @@ class EntryIndex {
   void add(std::int32_t slot, const IMGEntry& entry);
 
  private:
+  /// Folds the names into folded_ when a suggestion is first asked for (rarely: only after a
+  /// failed lookup), so that building the index stays cheap.
+  void foldNames() const;
+
   std::unordered_map<std::string, std::int32_t> exact_;
-  std::unordered_map<std::wstring, std::string> folded_;  ///< case-folded name -> first name
+  std::vector<std::string> names_;                                ///< match names in slot order
+  mutable std::unordered_map<std::wstring, std::string> folded_;  ///< folded name -> first name
+  mutable std::size_t foldedCount_ = 0;                           ///< names_ folded so far
 };
 
 }  // namespace tamberlin
