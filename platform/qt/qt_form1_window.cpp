@@ -82,7 +82,7 @@ void QtForm1Window::build() {
   dir1->setRootIsDecorated(false);
   dir1->setItemsExpandable(false);
   dir1->setUniformRowHeights(true);
-  dir1->setIndentation(twipsToPixels(180, dpi_));
+  dir1->setIndentation(twipsToPixels(135, dpi_));
   dir1->setSelectionMode(QAbstractItemView::SingleSelection);
   place(dir1, ControlId::Dir1);
   dir1->installEventFilter(this);
