@@ -2,6 +2,9 @@
 // any write survives: moved data, then the records that point at it, then the new data, its
 // record, and last the count that makes the record visible; each step on stable storage
 // before the next.
+#include <algorithm>
+#include <cstdint>
+
 #include "imgarchive/add_plan.h"
 #include "imgarchive/archive_edit.h"
 #include "imgarchive/bitstring.h"

@@ -1,5 +1,8 @@
 // ReplaceFileInIMG: an entry's new data appended at the end of the archive, then its record
 // pointed there. The old data stays in the file, no longer referenced.
+#include <algorithm>
+#include <cstdint>
+
 #include "imgarchive/archive_edit.h"
 #include "imgarchive/bitstring.h"
 #include "imgarchive/engine_view.h"
