@@ -1,5 +1,6 @@
 #include "imgarchive/rebuild_plan.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -12,8 +13,9 @@ std::string entryText(std::size_t index, const IMGEntry& e) {
   return "entry " + std::to_string(index + 1) + " (" + displayName(e) + ")";
 }
 
-/// Adds the old data of `e` (bytes `start` .. `end` of the old file, 0-based, end exclusive)
-/// at new position `to`: onto the last run when it continues it, else as a run of its own.
+/// Adds an entry's old data (bytes `start` .. `end` of the old file, 0-based, end exclusive; the
+/// part past `oldLength` becomes zeros) at new position `to`: onto the last run when it
+/// continues it, else as a run of its own.
 void addRun(std::vector<CopyRun>& runs, std::int64_t start, std::int64_t end,
             std::int64_t oldLength, std::int64_t to) {
   std::int64_t bytes = std::min(end, oldLength) - start;
