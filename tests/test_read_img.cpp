@@ -51,9 +51,10 @@ TEST_F(ReadImgTest, ReadsRecordsInFileOrder) {
   EXPECT_TRUE(rig.boxes.shown.empty());
   EXPECT_TRUE(rig.engine.tableHolds(path));
 
+  rig.list.items = {"already there"};
   rig.engine.ListIMGEntries();
-  EXPECT_EQ(rig.list.items,
-            (std::vector<std::string>{"infernus.dff", "a.dff", "abcdefghijklmnopqrst.txd"}));
+  EXPECT_EQ(rig.list.items, (std::vector<std::string>{"already there", "infernus.dff", "a.dff",
+                                                      "abcdefghijklmnopqrst.txd"}));
 }
 
 TEST_F(ReadImgTest, SizeFieldIsOneThirtyTwoBitNumber) {

@@ -155,6 +155,16 @@ TEST_F(ReplaceEntryTest, SlotOutOfRangeIsErrorNineToCaller) {
   EXPECT_TRUE(sameBytes(readBytes(archive), before));
   EXPECT_EQ(rig->status.history.back(), "") << "no status before the slot is known";
 
+  rig->engine.IMGDir[1].dirPos = 0;
+  try {
+    replace(1, file);
+    FAIL() << "a slot without a record position";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), 9);
+    EXPECT_NE(e.text().find("entry 1 has no record position"), std::string::npos);
+  }
+  EXPECT_TRUE(sameBytes(readBytes(archive), before));
+
   EngineRig neverRead;
   std::int32_t count = 0;
   EXPECT_THROW(neverRead.engine.ReplaceFileInIMG(1, file, 0, count), RuntimeError);
