@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "installscript/form1_install.h"
+#include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/runtime_error.h"
 
@@ -19,6 +20,12 @@ void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& out
     if (!near.empty()) detail += " (did you mean \"" + near + "\"? names count letter case)";
     throw RuntimeError(err::kFileNotFound, detail);
   }
+  // The engine takes a missing replacement file as nothing to do; for a script line that would
+  // report a failed replacement as done.
+  const FileInfo source = fs_.stat(outStra);
+  if (!source.exists || source.isDir)
+    throw RuntimeError(err::kFileNotFound,
+                       "the replacement file " + outStra + " for entry \"" + inStra + "\"");
   // A search from the list's top leaves the number of entries it passed on the status line.
   if (slot > 1)
     engine.SetStatus("Replacing File File: " + inStra + " - " + std::to_string(slot - 1));

@@ -129,6 +129,14 @@ TEST_F(ImgInstallTest, AnUnknownNameEndsWithAnErrorAndASuggestionAndChangesNothi
   EXPECT_EQ(o.detail.find("did you mean"), std::string::npos) << o.detail;
 }
 
+TEST_F(ImgInstallTest, AMissingReplacementFileIsAnErrorNotASilentSuccess) {
+  const std::string before = readBytes(rig.archivePath());
+  InstallOutcome o = install("REPINIMG \\models\\gta3.img, car.dff, gone.dff\r\n");
+  EXPECT_EQ(o.error, err::kFileNotFound);
+  EXPECT_NE(o.detail.find("gone.dff"), std::string::npos) << o.detail;
+  EXPECT_EQ(readBytes(rig.archivePath()), before);
+}
+
 TEST_F(ImgInstallTest, BlankPaddingAfterANameIsNotPartOfIt) {
   std::string padded = "pad.col" + std::string(16, ' ') + '\0';
   writeBytes(rig.archivePath(), makeArchive({{4, 1, "a.dff"}, {5, 1, padded}}, 6 * kSector));
