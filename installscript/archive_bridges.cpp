@@ -11,6 +11,10 @@ namespace tamberlin {
 
 void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& outStra) {
   const std::string archive = module1.imgPath;
+  // Reading a missing archive would make it, empty: a replacement has nothing to find there.
+  if (!fs_.stat(archive).exists)
+    throw RuntimeError(err::kFileNotFound, "the archive " + archive + " (to replace entry \"" +
+                                               inStra + "\" in) does not exist");
   Module1& engine = archives_.engineFor(archive);
   engine.imgPath = archive;
   std::int32_t slot = archives_.find(archive, inStra);

@@ -218,6 +218,8 @@ void Planner::planReplace(const std::vector<std::string>& f) {
   }
   if (!ok) return;
   std::string path = gamePath(saPath_, f[0]);
+  if (!archives_.count(key(path)) && !fileExists(path))
+    return problem("the archive " + path + " does not exist (error 53)");
   PlannedArchive& a = archive(path);
   std::int32_t slot = a.index.find(f[1]);
   if (slot == 0) {

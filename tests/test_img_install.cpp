@@ -239,6 +239,25 @@ TEST_F(OtherArchiveTest, ANameOnlyInTheGameArchiveIsNotFoundInAnother) {
   EXPECT_EQ(readBytes(other()), before);
 }
 
+TEST_F(OtherArchiveTest, ReplacingInAMissingArchiveMakesNoFile) {
+  rig.writeMod("car.dff", "C");
+  InstallOutcome o = install("REPINIMG models\\none.img, car.dff, car.dff\r\n");
+  EXPECT_EQ(o.error, err::kFileNotFound);
+  EXPECT_NE(o.detail.find("none.img"), std::string::npos) << o.detail;
+  EXPECT_FALSE(fs::exists(rig.gameFile("models/none.img")));
+}
+
+TEST_F(OtherArchiveTest, AddingToAMissingArchiveStartsANewOne) {
+  rig.writeMod("first.col", "FIRST");
+  ASSERT_TRUE(install("ADDINIMG models\\new.img, first.col\r\n").completed);
+  const std::string bytes = readBytes(rig.gameFile("models/new.img"));
+  Parsed p = parseArchive(bytes);
+  EXPECT_EQ(p.magic, "VER2");
+  ASSERT_EQ(p.count, 1u);
+  EXPECT_EQ(p.records[0].name.substr(0, 9), "first.col");
+  EXPECT_EQ(sectorData(bytes, p.records[0], 5), "FIRST");
+}
+
 TEST_F(ImgInstallTest, TwoSpellingsOfTheGameArchiveShareOneTable) {
   rig.writeMod("n.col", "N");
   rig.writeMod("m.col", "M");
