@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "platform/runtime_error.h"
 
@@ -37,23 +38,24 @@ std::int64_t firstDataSector(std::int64_t count) {
   return sectorsFor(kHeaderSize + kRecordSize * count);
 }
 
-RebuildPlan planRebuild(const std::vector<IMGEntry>& entries, std::int64_t oldLength) {
+RebuildPlan planRebuild(std::vector<IMGEntry> entries, std::int64_t oldLength) {
   RebuildPlan plan;
   plan.firstSector = firstDataSector(static_cast<std::int64_t>(entries.size()));
-  plan.records = entries;
+  plan.records = std::move(entries);
   std::int64_t next = plan.firstSector;  // the next free sector of the new archive
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const IMGEntry& e = entries[i];
-    if (e.offset < 0 || e.size < 0)
+  for (std::size_t i = 0; i < plan.records.size(); ++i) {
+    IMGEntry& e = plan.records[i];
+    const std::int64_t oldOffset = e.offset;
+    if (oldOffset < 0 || e.size < 0)
       throw RuntimeError(err::kInvalidFormat, entryText(i, e) + " has a negative field");
     if (next > std::numeric_limits<std::int32_t>::max())
       throw RuntimeError(err::kOverflow, entryText(i, e) + " would start at sector " +
                                              std::to_string(next) + " of the new archive");
-    plan.records[i].offset = static_cast<std::int32_t>(next);
+    e.offset = static_cast<std::int32_t>(next);
     if (e.size == 0) continue;
-    std::int64_t start = static_cast<std::int64_t>(e.offset) * sector;
+    std::int64_t start = oldOffset * sector;
     std::int64_t end = start + static_cast<std::int64_t>(e.size) * sector;
-    if (e.offset < plan.firstSector)
+    if (oldOffset < plan.firstSector)
       throw RuntimeError(err::kInvalidFormat, entryText(i, e) + " has data over the directory");
     if (end - sector >= oldLength)
       throw RuntimeError(err::kInvalidFormat,

@@ -39,6 +39,6 @@ std::int64_t firstDataSector(std::int64_t count);
 /// every record of the new archive then lies wholly inside it, as the game's whole-sector reads
 /// expect. Anything else outside the old file, data over the directory, or a new offset that
 /// does not fit a record is error 321 (Invalid file format) or 6 (Overflow) naming the entry.
-RebuildPlan planRebuild(const std::vector<IMGEntry>& entries, std::int64_t oldLength);
+RebuildPlan planRebuild(std::vector<IMGEntry> entries, std::int64_t oldLength);
 
 }  // namespace tamberlin
