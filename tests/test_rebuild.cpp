@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <random>
 
 #include "imgarchive/check.h"
@@ -151,6 +152,9 @@ TEST(RebuildPlan, RefusesDataItCannotCopy) {
   failsWith({entry(1, 1), entry(2, 2)}, 3 * sector, err::kInvalidFormat);
   failsWith({entry(1, 1), entry(0, 1)}, 3 * sector, err::kInvalidFormat);  // over the directory
   failsWith({entry(1, 1), entry(-1, 1)}, 3 * sector, err::kInvalidFormat);
+  // Entry 2 would start past the last sector a record can name.
+  const std::int32_t most = std::numeric_limits<std::int32_t>::max();
+  failsWith({entry(1, most), entry(1, 1)}, (1 + std::int64_t{most}) * sector, err::kOverflow);
   // A last sector begun by one byte is copied and padded.
   EXPECT_EQ(planRebuild({entry(1, 1), entry(2, 2)}, 3 * sector + 1).newLength, 4 * sector);
 }
