@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Smoke test of the Windows build under Wine: the 64-bit wizard, unmodified, is driven from
+# outside by build-win/win32-driver.exe on a generated game folder with a copy of the sample
+# mod (start-up failure, close question, a whole installation). The installed tree and archive
+# must equal, byte for byte, what the Linux headless install makes of the same mod and game;
+# the archive must pass "img check" run by the Windows exe itself. Screenshots of each page go
+# to build-win/smoke-shots/.
+#
+# A watchdog ends every run within its time; the last line printed is the one result line,
+# and the exit code is 0 only on success.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+source tools/deps.sh
+
+limit=${SMOKE_TIME_LIMIT:-300}  # seconds for everything under Wine
+result() {                       # result PASS|FAIL TEXT: the last line, and the exit code
+  echo "windows-smoke: $1: $2"
+  [ "$1" = PASS ]
+}
+
+need_packages wine wine64 fonts-wine xvfb xauth xdotool imagemagick cmake ninja-build g++
+
+work=$(mktemp -d /tmp/tamberlin-smoke.XXXXXX)
+xvfb_pid= shooter_pid= watchdog_pid=
+cleanup() {
+  [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
+  WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
+  [ -n "$shooter_pid" ] && kill "$shooter_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "== cross-build (${SECONDS}s)"
+tools/build-windows.sh >"$work/build.log" 2>&1 || { tail -20 "$work/build.log"; result FAIL "cross-build failed"; exit 1; }
+exe=build-win/tamberlin-x64.exe driver=build-win/win32-driver.exe
+[ -f "$exe" ] && [ -f "$driver" ] || { result FAIL "the exe or the driver is missing"; exit 1; }
+
+echo "== Linux tools for the reference install (build-win/linux) (${SECONDS}s)"
+linux=build-win/linux
+cmake -S . -B "$linux" -G Ninja -DTAMBERLIN_GUI=none -DTAMBERLIN_TESTS=OFF -DTAMBERLIN_BENCH=OFF \
+  >/dev/null && cmake --build "$linux" --target tamberlin gen_archive -j 2 >"$work/linux.log" 2>&1 \
+  || { tail -20 "$work/linux.log"; result FAIL "the Linux build failed"; exit 1; }
+
+echo "== game folders and mods ($work) (${SECONDS}s)"
+for side in wine ref; do
+  BUILD_DIR=$root/$linux tools/make-demo-game.sh "$work/game-$side" >/dev/null \
+    || { result FAIL "make-demo-game.sh failed"; exit 1; }
+  cp -r examples/sample-mod "$work/mod-$side"
+done
+mkdir -p "$work/empty" "$work/shots"
+(cd "$work/mod-ref" && "$root/$linux/tamberlin" install "$work/game-ref" >"$work/ref.log" 2>&1) \
+  || { cat "$work/ref.log"; result FAIL "the reference install failed"; exit 1; }
+
+echo "== Wine prefix and X server (${SECONDS}s)"
+# The watchdog: past the limit every Wine process of our prefix is killed, which makes every
+# waiting step below fail at once.
+(
+  trap 'kill $sleeper 2>/dev/null; exit 0' TERM
+  sleep "$limit" >/dev/null 2>&1 &
+  sleeper=$!
+  wait $sleeper
+  echo "windows-smoke: watchdog: over ${limit}s, stopping Wine" >&2
+  WINEPREFIX=$work/prefix wineserver -k
+) &
+watchdog_pid=$!
+export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
+timeout 120 wineboot -i >/dev/null 2>&1
+timeout 30 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+timeout 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+timeout 60 wineserver -w
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.2; done
+[ -s "$work/display" ] || { result FAIL "Xvfb did not start"; exit 1; }
+export DISPLAY=:$(head -n 1 "$work/display")
+
+# Screenshots on the driver's request: NAME.want appears, NAME.png follows.
+(
+  while :; do
+    for want in "$work"/shots/*.want; do
+      [ -e "$want" ] || continue
+      name=${want%.want}
+      import -window root "$name.part.png" 2>/dev/null && mv "$name.part.png" "$name.png"
+      rm -f "$want"
+    done
+    sleep 0.2
+  done
+) &
+shooter_pid=$!
+
+winpath() { winepath -w "$1" 2>/dev/null; }
+echo "== driving the wizard (${SECONDS}s)"
+timeout "$limit" wine "$driver" "$(winpath "$root/$exe")" "$(winpath "$work/mod-wine")" \
+  "$(winpath "$work/game-wine")" "$(winpath "$work/empty")" "$(winpath "$work/shots")" \
+  | tr -d '\r' | tee "$work/driver.log"
+last=$(tail -n 1 "$work/driver.log")
+[ "$last" = "driver: ok" ] || { result FAIL "${last:-the driver printed nothing}"; exit 1; }
+
+echo "== checking the installed tree and archive (${SECONDS}s)"
+if ! diff -r "$work/game-ref" "$work/game-wine"; then
+  result FAIL "the game folder differs from the reference install"
+  exit 1
+fi
+if ! diff -r "$work/mod-ref" "$work/mod-wine"; then
+  result FAIL "the mod folder differs from the reference install"
+  exit 1
+fi
+img=$(winpath "$work/game-wine/models/gta3.img")
+timeout 60 wine "$exe" img check "$img" >"$work/check.log" 2>&1
+check=$?
+tr -d '\r' <"$work/check.log"
+[ "$check" -eq 0 ] || { result FAIL "img check of the installed archive failed (exit $check)"; exit 1; }
+
+mkdir -p build-win/smoke-shots
+shots=$(ls "$work"/shots/*.png 2>/dev/null | wc -l)
+cp "$work"/shots/*.png build-win/smoke-shots/ 2>/dev/null
+[ "$shots" -ge 5 ] || { result FAIL "only $shots screenshots"; exit 1; }
+result PASS "wizard driven through start-up failure, close question and installation; tree and archive equal the reference; $shots screenshots in build-win/smoke-shots"
