@@ -26,10 +26,14 @@ class QuietList : public EntryList {
   std::vector<std::string> items_;
 };
 
-/// One run of the engine on one archive.
+/// One run of the engine on one archive. The engine `m` is public: the actions drive it.
 class Engine {
+  ImgContext& c_;
+  QuietList list_;  // declared before m, which holds on to it
+
  public:
   explicit Engine(ImgContext& c) : c_(c), m(c.fs, c.status, list_, c.boxes) {}
+  Module1 m;
 
   /// ReadIMG of `archive`; false (after saying why) when the directory could not be read whole.
   /// The commands that only read demand an existing file: ReadIMG would make an empty one.
@@ -72,13 +76,6 @@ class Engine {
     return "entry " + std::to_string(slot) + " (" + printableName(e.fileName.data(), kNameSize) +
            ")";
   }
-
- private:
-  ImgContext& c_;
-  QuietList list_;
-
- public:
-  Module1 m;
 };
 
 std::string placement(const IMGEntry& e) {
