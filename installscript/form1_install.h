@@ -59,12 +59,21 @@ class Form1Install {
   ListBox List1;                      ///< hidden list of the archive's entry names
   Module1 module1;                    ///< the archive engine
 
+  /// Appends the lines of "ins.cfg" (current folder; CR, CR LF or LF end a line; decoded from
+  /// Windows-1252) to insLines from slot numNumHH on. Error 52 when the script cannot be opened,
+  /// 9 past kMaxLines lines.
   void ReadINS();
+  /// Runs lines 0 .. numNumHH - 1 in order against saPath. The first error stops it and passes
+  /// up, naming the line; what earlier lines did stays done.
   void AnalyseINS();
   /// Runs the whole installation. Ends the program (throws ProgramEnd{0}) after
   /// "Installation Complete"; an error that no routine handles escapes as a RuntimeError.
   void ImgInstall();
+  /// Gives the lowest entry named `inStra` of the archive at module1.imgPath (entries added
+  /// this run included) the bytes of the file `outStra`. Error 53, with nothing changed, when
+  /// the archive, the entry or the file is missing.
   void RepInIMGSys(const std::string& inStra, const std::string& outStra);
+  /// Shows the file's path in an OK box, then adds the file to the archive at module1.imgPath.
   void AddinImgSys(const std::string& ffInputOmega);
 
   /// The scratch file that turns a command's operand text into fields, in the current folder.
