@@ -45,17 +45,19 @@ cmake -S . -B "$linux" -G Ninja -DTAMBERLIN_GUI=none -DTAMBERLIN_TESTS=OFF -DTAM
 
 echo "== game folders and mods ($work) (${SECONDS}s)"
 for side in wine ref; do
-  BUILD_DIR=$root/$linux tools/make-demo-game.sh "$work/game-$side" >/dev/null \
+  mkdir -p "$work/$side"
+  BUILD_DIR=$root/$linux tools/make-demo-game.sh "$work/$side/game" >/dev/null \
     || { result FAIL "make-demo-game.sh failed"; exit 1; }
-  cp -r examples/sample-mod "$work/mod-$side"
+  cp -r examples/sample-mod "$work/$side/mod"
 done
 mkdir -p "$work/empty" "$work/shots"
-(cd "$work/mod-ref" && "$root/$linux/tamberlin" install "$work/game-ref" >"$work/ref.log" 2>&1) \
+(cd "$work/ref/mod" && "$root/$linux/tamberlin" install "$work/ref/game" >"$work/ref.log" 2>&1) \
   || { cat "$work/ref.log"; result FAIL "the reference install failed"; exit 1; }
 
 echo "== Wine prefix and X server (${SECONDS}s)"
-# The watchdog: past the limit every Wine process of our prefix is killed, which makes every
-# waiting step below fail at once.
+# The watchdog: past the limit every Wine process of our prefix is killed, so the step that
+# waits returns at once, and the test ends as failed.
+trap 'result FAIL "watchdog: over ${limit}s under Wine"; exit 1' USR1
 (
   trap 'kill $sleeper 2>/dev/null; exit 0' TERM
   sleep "$limit" >/dev/null 2>&1 &
@@ -63,6 +65,7 @@ echo "== Wine prefix and X server (${SECONDS}s)"
   wait $sleeper
   echo "windows-smoke: watchdog: over ${limit}s, stopping Wine" >&2
   WINEPREFIX=$work/prefix wineserver -k
+  kill -USR1 $$
 ) &
 watchdog_pid=$!
 export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
@@ -92,22 +95,22 @@ shooter_pid=$!
 
 winpath() { winepath -w "$1" 2>/dev/null; }
 echo "== driving the wizard (${SECONDS}s)"
-timeout "$limit" wine "$driver" "$(winpath "$root/$exe")" "$(winpath "$work/mod-wine")" \
-  "$(winpath "$work/game-wine")" "$(winpath "$work/empty")" "$(winpath "$work/shots")" \
+timeout "$limit" wine "$driver" "$(winpath "$root/$exe")" "$(winpath "$work/wine/mod")" \
+  "$(winpath "$work/wine/game")" "$(winpath "$work/empty")" "$(winpath "$work/shots")" \
   | tr -d '\r' | tee "$work/driver.log"
 last=$(tail -n 1 "$work/driver.log")
 [ "$last" = "driver: ok" ] || { result FAIL "${last:-the driver printed nothing}"; exit 1; }
 
 echo "== checking the installed tree and archive (${SECONDS}s)"
-if ! diff -r "$work/game-ref" "$work/game-wine"; then
+if ! diff -r "$work/ref/game" "$work/wine/game"; then
   result FAIL "the game folder differs from the reference install"
   exit 1
 fi
-if ! diff -r "$work/mod-ref" "$work/mod-wine"; then
+if ! diff -r "$work/ref/mod" "$work/wine/mod"; then
   result FAIL "the mod folder differs from the reference install"
   exit 1
 fi
-img=$(winpath "$work/game-wine/models/gta3.img")
+img=$(winpath "$work/wine/game/models/gta3.img")
 timeout 60 wine "$exe" img check "$img" >"$work/check.log" 2>&1
 check=$?
 tr -d '\r' <"$work/check.log"
