@@ -18,3 +18,14 @@ echo "== unit tests under AddressSanitizer + UBSan (build-asan/)"
 configure_and_build build-asan -DTAMBERLIN_SANITIZE=ON -DTAMBERLIN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
+
+echo "== Windows build, smoke-tested under Wine (build-win/)"
+# Runs where mingw-w64 and Wine are installed or can be (as root); otherwise says it skips.
+windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth
+                  xdotool imagemagick)
+if (need_packages "${windows_packages[@]}") >/dev/null 2>&1; then
+  tools/windows-smoke.sh
+else
+  echo "SKIPPED: the Windows smoke test: cannot install ${windows_packages[*]}" \
+       "(run ./test.sh as root with network access to include it)"
+fi
