@@ -238,6 +238,10 @@ struct TextCfgCase {
   std::string title, caption;  // TextL1 and TextL5 when ok
 };
 
+void PrintTo(const TextCfgCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class TextCfgGroups : public ::testing::TestWithParam<TextCfgCase> {};
 
 TEST_P(TextCfgGroups, ReadInGroupsOfFive) {
@@ -611,7 +615,8 @@ TEST(RunEvent, EndsAndFailuresBecomeExitCodes) {
   EXPECT_EQ(runEvent(boxes, [] { throw std::bad_alloc(); }), 1);
   EXPECT_EQ(boxes.shown[1].text, "Run-time error '7':\r\rOut of memory");
   EXPECT_EQ(runEvent(boxes, [] { throw std::logic_error("oops"); }), 1);
-  EXPECT_EQ(boxes.shown.size(), 3u);
+  EXPECT_EQ(runEvent(boxes, [] { throw 42; }), 1);
+  EXPECT_EQ(boxes.shown.size(), 4u);
 }
 
 }  // namespace

@@ -38,6 +38,8 @@ std::optional<int> runEvent(MessageBoxes& boxes, const std::function<void()>& ha
     return report(boxes, RuntimeError(err::kOutOfMemory));
   } catch (const std::exception& e) {
     return report(boxes, RuntimeError(err::kInvalidCall, e.what()));
+  } catch (...) {
+    return report(boxes, RuntimeError(err::kInvalidCall, "unexpected failure"));
   }
 }
 

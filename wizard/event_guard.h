@@ -17,7 +17,8 @@ class RuntimeError;
 std::string runTimeErrorText(const RuntimeError& e);
 
 /// Runs `handler`. Returns nothing when it returned normally, or the exit code when the program
-/// is to end: the code of a ProgramEnd, or 1 after showing the box of any other failure.
+/// is to end: the code of a ProgramEnd, or 1 after showing the box of any other failure
+/// (whatever was thrown).
 std::optional<int> runEvent(MessageBoxes& boxes, const std::function<void()>& handler);
 
 }  // namespace tamberlin

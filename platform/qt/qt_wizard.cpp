@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
+#include <QScreen>
 
 #include <cstdlib>
 #include <fstream>
@@ -44,6 +45,10 @@ std::optional<int> QtWizard::load() {
 }
 
 void QtWizard::show() {
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect area = screen->availableGeometry();
+    window_.move(area.center() - window_.rect().center());
+  }
   window_.show();
   window_.activateWindow();
   window_.widget(ControlId::Command2)->setFocus();
