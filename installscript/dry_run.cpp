@@ -93,7 +93,8 @@ class Planner {
   std::ostream& out_;
   DryRunSummary summary_;
   std::map<std::string, PlannedArchive> archives_;
-  std::set<std::string> madeDirs_, madeFiles_, deletedFiles_;
+  std::set<std::string> madeDirs_, deletedFiles_;  ///< by key()
+  std::map<std::string, std::string> madeFiles_;   ///< key() -> the path as the script made it
 };
 
 std::string Planner::key(const std::string& path) {
@@ -261,9 +262,9 @@ void Planner::planDelete(const std::string& field) {
     return problem(e.text());
   }
   std::string dirKey = key(parentPath(pattern));
-  for (const std::string& made : madeFiles_) {
-    if (key(parentPath(made)) == dirKey && matchesPattern(baseName(made), baseName(pattern)))
-      gone.push_back(made);
+  for (const auto& [made, path] : madeFiles_) {
+    if (key(parentPath(path)) == dirKey && matchesPattern(baseName(path), baseName(pattern)))
+      gone.push_back(path);
   }
   if (gone.empty()) return does("delete " + pattern + ": matches nothing, nothing to do");
   for (const std::string& p : gone) {
@@ -285,7 +286,7 @@ void Planner::planCopy(const std::vector<std::string>& f) {
     return problem("the destination's folder " + parentPath(dest) + " does not exist (error 76)");
   if (dirExists(dest)) return problem("the destination " + dest + " is a folder (error 75)");
   bool replaces = fileExists(dest);
-  madeFiles_.insert(key(dest));
+  madeFiles_[key(dest)] = dest;
   deletedFiles_.erase(key(dest));
   does("copy " + f[0] + " to " + dest + (replaces ? " (replacing the file there)" : " (new file)"));
 }

@@ -195,6 +195,22 @@ TEST_F(GoldenInstall, DryRunFindsWhatWouldFail) {
   EXPECT_EQ(snapshotTree(game), gameBefore);
 }
 
+TEST_F(GoldenInstall, DryRunFollowsWhatEarlierLinesWouldDo) {
+  writeBytes(mod.file("ins.cfg"),
+             "ADD readme.txt, data\\new.bak\r\nDELETE data\\*.BAK\r\nDELETE data\\*.bak\r\n"
+             "MAKEDIR data\\x\r\nMAKEDIR data\\x\r\nADD readme.txt, DATA\\X\\r.txt\r\n");
+  ProgramRun run = install({"--dry-run"});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  for (const char* deleted : {"data\\new.bak", "data\\old.bak", "data\\OTHER.BAK"})
+    EXPECT_NE(run.out.find(std::string("delete ") + game + "\\" + deleted + "\n"),
+              std::string::npos)
+        << deleted << "\n"
+        << run.out;
+  EXPECT_NE(run.out.find("*.bak: matches nothing"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("already there"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("r.txt (new file)"), std::string::npos) << run.out;
+}
+
 TEST_F(GoldenInstall, TheGameFolderMustHoldGtaSaExeExactly) {
   writeBytes(mod.file("ins.cfg"), "MAKEDIR newdir\r\n");
   fs::rename(game + "/gta_sa.exe", game + "/GTA_SA.EXE");
