@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/fault_file_system.h"
+#include "platform/program_end.h"
 #include "support/archive_fixture.h"
 #include "support/install_rig.h"
 #include "support/run_program.h"
@@ -226,6 +228,74 @@ TEST_F(GoldenInstall, UsageErrorsExitTwo) {
   EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"install"}, mod.path()).exitCode, 2);
   EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"install", game, "--bogus"}, mod.path()).exitCode, 2);
   EXPECT_EQ(runProgram(TAMBERLIN_BINARY, {"install", game, game}, mod.path()).exitCode, 2);
+}
+
+/// The entries of an archive as the game would load them: name -> the bytes of its sectors.
+std::map<std::string, std::string> entryData(const std::string& archive) {
+  std::map<std::string, std::string> out;
+  for (const Rec& r : testing::parseArchive(archive).records)
+    out[r.name] = archive.substr(std::size_t{r.offset} * kSector, std::size_t{r.size} * kSector);
+  return out;
+}
+
+/// Runs ImgInstall in the rig's folders through `fs`; true when it completed.
+bool installThrough(testing::InstallRig& rig, FileSystem& fs) {
+  testing::RecordingStatus status;
+  testing::ScriptedBoxes boxes;
+  InstallWindow window;
+  Form1Install form(fs, boxes, status, window);
+  form.saPath = rig.game;
+  try {
+    form.ImgInstall();
+  } catch (const ProgramEnd& end) {
+    return end.exitCode == 0 && form.forceCloseInt == 1;
+  }
+  return false;
+}
+
+TEST(CrashThenRunAgain, ACrashAtAnyChangeThenASecondRunGivesTheFinishedInstallation) {
+  const std::string script =
+      "MAKEDIR mymod\r\nADD big.bin, mymod\\big.bin\r\nADD small.txt, gta_sa.exe\r\n"
+      "DELETE mymod\\*.old\r\nREPINIMG \\models\\gta3.img, car.dff, big.bin\r\n"
+      "REPINIMG \\models\\gta3.img, b.txd, small.txt\r\n";
+  const std::string big = pattern(77, (2 << 20) + 5), small = "small file";
+  auto prepare = [&](testing::InstallRig& rig) {
+    rig.writeScript(script);
+    rig.writeMod("big.bin", big);
+    rig.writeMod("small.txt", small);
+  };
+  testing::InstallRig clean;
+  prepare(clean);
+  ASSERT_TRUE(installThrough(clean, realFileSystem()));
+  Tree want = snapshotTree(clean.game);
+  const auto wantEntries = entryData(want["models/gta3.img"]);
+  want.erase("models/gta3.img");
+
+  for (long k = 0;; ++k) {
+    testing::InstallRig rig;
+    prepare(rig);
+    FaultFileSystem faulty(realFileSystem());
+    faulty.crashAfterChanges(k);
+    bool crashed = false;
+    try {
+      installThrough(rig, faulty);
+    } catch (const SimulatedCrash&) {
+      crashed = true;
+    }
+    // Whatever the crash left, no game file is half-written.
+    Tree left = snapshotTree(rig.game);
+    if (left.count("mymod/big.bin")) {
+      EXPECT_EQ(left["mymod/big.bin"], big) << "crash at " << k;
+    }
+    EXPECT_TRUE(left["gta_sa.exe"] == "MZ" || left["gta_sa.exe"] == small) << "crash at " << k;
+    // Running again finishes the job.
+    ASSERT_TRUE(installThrough(rig, realFileSystem())) << "second run after a crash at " << k;
+    Tree got = snapshotTree(rig.game);
+    EXPECT_EQ(entryData(got["models/gta3.img"]), wantEntries) << "crash at " << k;
+    got.erase("models/gta3.img");
+    EXPECT_EQ(got, want) << "crash at " << k;
+    if (!crashed) break;
+  }
 }
 
 }  // namespace
