@@ -39,6 +39,10 @@ void QtForm1Window::place(QWidget* w, ControlId id) {
 }
 
 void QtForm1Window::build() {
+  // A fixed dialog-like frame: the layout does not follow a change of size, so there is no
+  // maximize button.
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setFixedSize(twipsToPixels(kClientWidthTwips, dpi_), twipsToPixels(kClientHeightTwips, dpi_));
   setFont(qtFont(fontOf(FontId::Window)));
   setWindowIcon(wizardIcon());

@@ -7,17 +7,17 @@
 
 namespace tamberlin {
 
-QFont qtFont(const FontSpec& spec) {
+QFont qtFont(const FontSpec& wanted) {
   QFont font;
   const QStringList installed = QFontDatabase::families();
-  for (const std::string& family : spec.families) {
+  for (const std::string& family : wanted.families) {
     QString name = QString::fromStdString(family);
     if (installed.contains(name, Qt::CaseInsensitive)) {
       font.setFamily(name);
       break;
     }
   }
-  font.setPointSizeF(spec.pointSize);
+  font.setPointSizeF(wanted.pointSize);
   return font;
 }
 
