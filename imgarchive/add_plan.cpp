@@ -28,6 +28,19 @@ std::vector<std::int32_t> slotsInTheWay(const std::vector<IMGEntry>& dir, std::i
   return slots;
 }
 
+/// Throws error 321 when the file lacks whole sectors of the data that `e` claims: moving it
+/// would reserve room for bytes that do not exist (up to 2 GiB of nothing for a damaged size).
+void requireHeld(const IMGEntry& e, std::int32_t slot, std::int64_t archiveLength) {
+  const std::int64_t held =
+      sectorsFor(std::max<std::int64_t>(0, archiveLength - e.offset * sector));
+  if (e.size <= held) return;
+  throw RuntimeError(err::kInvalidFormat,
+                     "entry " + std::to_string(slot) + " claims " + std::to_string(e.size) +
+                         " sectors from sector " + std::to_string(e.offset) +
+                         ", but the file holds " + std::to_string(held) +
+                         " of them: the archive is damaged, so no entry is moved");
+}
+
 }  // namespace
 
 std::string addedEntryName(const std::string& nameSource) {
@@ -65,6 +78,7 @@ AddPlan planAdd(const std::vector<IMGEntry>& dir, std::int64_t archiveLength, st
   std::int64_t cursor = std::max(sectorsFor(archiveLength), sectorsFor(grownEnd));
   for (std::int32_t slot : slotsInTheWay(dir, grownEnd)) {
     const IMGEntry& e = dir[static_cast<std::size_t>(slot)];
+    requireHeld(e, slot, archiveLength);
     plan.moves.push_back({slot, e.offset, dataStart(cursor, "a moved entry's data"), e.size});
     cursor += e.size;
   }

@@ -39,7 +39,8 @@ struct AddPlan {
 /// whose data starts before the end of the grown directory moves, lowest offset first (the lower
 /// slot first among equal offsets), placed one after another from the end of the archive; the new
 /// data follows them. Throws RuntimeError 6 when a data start would be sector 1,048,576 or later
-/// (past the signed 32-bit byte positions) or `bytes` is 2 GiB or more.
+/// (past the signed 32-bit byte positions) or `bytes` is 2 GiB or more, and RuntimeError 321 when
+/// an entry that must move claims whole sectors past the end of the file (a damaged archive).
 AddPlan planAdd(const std::vector<IMGEntry>& dir, std::int64_t archiveLength, std::int64_t bytes,
                 const std::string& ansiName);
 

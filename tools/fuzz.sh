@@ -44,7 +44,7 @@ TMPDIR=$scratch ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:hal
   -artifact_prefix="$build/artifacts/$target-" >"$log" 2>&1
 status=$?
 set -e
-runs=$(grep -o 'Done [0-9]* runs' "$log" | grep -o '[0-9]*' || echo 0)
+runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
 echo "$target: $runs runs in ${seconds}s, corpus $(ls "$corpus" | wc -l) inputs, exit $status (log: $log)"
 grep -E '^(==[0-9]+==ERROR|property failed|SUMMARY)' "$log" | head -5 || true
 exit $status

@@ -8,10 +8,13 @@
 namespace tamberlin::fuzz {
 namespace {
 
+/// The path with links, "." and ".." resolved; lexically only where the system cannot resolve
+/// it (a name too long, for one): the sandbox holds no links.
 std::string resolved(const std::string& native) {
   std::error_code ec;
-  auto p = std::filesystem::weakly_canonical(std::filesystem::absolute(native), ec);
-  return ec ? std::string() : p.lexically_normal().string();
+  const auto absolute = std::filesystem::absolute(native);
+  auto p = std::filesystem::weakly_canonical(absolute, ec);
+  return (ec ? absolute : p).lexically_normal().string();
 }
 
 bool below(const std::string& path, const std::string& folder) {

@@ -7,6 +7,7 @@
 // - on an archive the checker finds sound, every old entry still reads its own bytes after
 //   either operation, the new data reads back whole, and the result is sound too.
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "fuzz/fuzz_engine.h"
@@ -73,6 +74,9 @@ void fuzzAdd(const std::string& archive, const std::string& original, const std:
   const int boxes = e.boxes.shown;
   e.module.imgPath = archive;
   e.module.UseFileNameToIMG(addedPath, 0, 0, "");
+  // Moved data is at most the whole old file; anything more is room for bytes that never were.
+  const std::uintmax_t bound = 2 * (original.size() + sector) + payload.size() + 64 * 32;
+  fuzzCheck(std::filesystem::file_size(archive) <= bound, "add grew the archive past its data");
   const std::string after = readFile(archive);
   if (e.boxes.shown != boxes) {
     fuzzCheck(after == original, "a failed add changed the archive");
