@@ -228,6 +228,7 @@ class QtWizardTest : public QObject {
 
   void closeDuringInstallationIsNotActedOn() {
     Scene scene;
+    writeBytes(scene.mod.file("ins.cfg"), "ADDINIMG models\\gta3.img,new.col\r\n");
     Boxes boxes;
     QtWizard wizard(realFileSystem(), boxes, {{{"/", "/"}}, ""}, 96);
     QVERIFY(!wizard.load());
@@ -236,6 +237,8 @@ class QtWizardTest : public QObject {
     boxes.during = [&](const MessageBoxRequest& box) {
       if (box.text != "new.col") return;
       ++closeTries;
+      // The status line shows the installation's texts while it runs.
+      QCOMPARE(find<QLabel>(wizard, "Label2")->text(), QString("Installing"));
       QVERIFY(!wizard.window().close());
       QVERIFY(wizard.window().isVisible());
     };
@@ -294,6 +297,27 @@ class QtWizardTest : public QObject {
     QCOMPARE(boxes.texts(), QStringList{message});
     QCOMPARE(boxes.shown[0].title, std::string("Tamberlin"));
     QVERIFY(!wizard.window().isVisible());
+  }
+
+  void driveListMovesTheFolderList() {
+    Scene scene;
+    Boxes boxes;
+    std::string other = stdfs::canonical(scene.root.path()).string();
+    QtWizard wizard(realFileSystem(), boxes, {{{"/", "/"}, {"games", other}}, ""}, 96);
+    QVERIFY(!wizard.load());
+    wizard.show();
+    QTest::mouseClick(find<QPushButton>(wizard, "Command2"), Qt::LeftButton);
+    auto* drives = find<QComboBox>(wizard, "Drive1");
+    QCOMPARE(drives->count(), 2);
+    // A user's choice in the list (keyboard on the closed combo box) is a drive change.
+    drives->setFocus();
+    QTest::keyClick(drives, Qt::Key_Down);
+    QCOMPARE(drives->currentText(), QString("games"));
+    QCOMPARE(wizard.form().Dir1.path(), other);
+    auto* tree = find<QTreeWidget>(wizard, "Dir1");
+    QVERIFY(rowNamed(tree, "game"));
+    QTest::mouseClick(find<QPushButton>(wizard, "Command2"), Qt::LeftButton);
+    QCOMPARE(boxes.texts(), QStringList{"GTA San Andreas Installalation not detected at games"});
   }
 
   void layoutFollowsTheScreensDpi() {
