@@ -348,7 +348,7 @@ TEST_F(Form1Pages, NextShowsFolderPageOnStartFolder) {
   EXPECT_TRUE(rig.view.command2.enabled);
   EXPECT_EQ(rig.view.timer.interval, 0);
   // No game under "/Program Files/...", no Wine prefix: the list stays on the start folder.
-  EXPECT_EQ(rig.form.Dir1.path(), stdfs::canonical(rig.mod.path()).string());
+  EXPECT_EQ(stdfs::canonical(rig.form.Dir1.path()), stdfs::canonical(rig.mod.path()));
   ASSERT_FALSE(rig.view.dir1.rows.empty());
   EXPECT_EQ(rig.view.dir1.rows[rig.view.dir1.highlighted].text,
             stdfs::path(rig.mod.path()).filename());
@@ -393,7 +393,7 @@ TEST_F(Form1Pages, HighlightedFolderDoesNotCount) {
   EXPECT_TRUE(rig.form.saPath.empty());
   // Opening it (double click) makes it current; then the check passes.
   rig.form.Dir1_Open(gameRow);
-  EXPECT_EQ(rig.form.Dir1.path(), stdfs::canonical(rig.game).string());
+  EXPECT_EQ(stdfs::canonical(rig.form.Dir1.path()), stdfs::canonical(rig.game));
   next();
   EXPECT_EQ(rig.form.PageOnVar, 3);
 }
@@ -456,10 +456,10 @@ TEST_F(Form1Pages, DriveChangeMovesTheListAndTheMessage) {
   rig.form.Drive1.push_back({"gone", other.path() + "/not-there"});
   next();
   rig.form.Drive1_Change(1);
-  EXPECT_EQ(rig.form.Dir1.path(), stdfs::canonical(other.path()).string());
+  EXPECT_EQ(stdfs::canonical(rig.form.Dir1.path()), stdfs::canonical(other.path()));
   EXPECT_EQ(rig.view.dir1.rows.back().text, stdfs::path(other.path()).filename());
   rig.form.Drive1_Change(2);  // not ready: the list stays
-  EXPECT_EQ(rig.form.Dir1.path(), stdfs::canonical(other.path()).string());
+  EXPECT_EQ(stdfs::canonical(rig.form.Dir1.path()), stdfs::canonical(other.path()));
   next();
   EXPECT_EQ(rig.boxes.texts(),
             std::vector<std::string>{"GTA San Andreas Installalation not detected at gone"});
@@ -483,7 +483,7 @@ TEST_F(Form1Pages, CancelAsksAndNoKeepsThePage) {
   EXPECT_FALSE(q.defaultNo);
   EXPECT_FALSE(rig.view.closed);
   EXPECT_EQ(rig.form.PageOnVar, 1);
-  EXPECT_EQ(rig.form.Dir1.path(), stdfs::canonical(rig.game).string());
+  EXPECT_EQ(stdfs::canonical(rig.form.Dir1.path()), stdfs::canonical(rig.game));
 }
 
 TEST_F(Form1Pages, CancelYesClosesWithoutWriting) {
