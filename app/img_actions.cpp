@@ -78,8 +78,14 @@ class Engine {
   }
 };
 
+/// "1 warning", "2 warnings".
+template <class N>
+std::string counted(N n, const std::string& one, const std::string& many = {}) {
+  return std::to_string(n) + " " + (n == 1 ? one : many.empty() ? one + "s" : many);
+}
+
 std::string placement(const IMGEntry& e) {
-  return std::to_string(e.size) + " sectors at sector " + std::to_string(e.offset);
+  return counted(e.size, "sector") + " at sector " + std::to_string(e.offset);
 }
 
 }  // namespace
@@ -177,10 +183,11 @@ int imgCheck(ImgContext& c, const std::string& archive) {
   ArchiveReport r = checkArchive(c.fs, archive);
   for (const auto& line : r.errors) c.out << "error: " << line << '\n';
   for (const auto& line : r.warnings) c.out << "warning: " << line << '\n';
-  c.out << archive << ": " << r.entryCount << " entries, " << r.fileLength << " bytes; "
-        << r.errorCount() << " errors, " << r.warningCount() << " warnings; "
-        << r.contiguityBreaks() << " contiguity breaks; " << r.deadBytes << " dead bytes in "
-        << r.holes << " holes\n";
+  c.out << archive << ": " << counted(r.entryCount, "entry", "entries") << ", "
+        << counted(r.fileLength, "byte") << "; " << counted(r.errorCount(), "error") << ", "
+        << counted(r.warningCount(), "warning") << "; "
+        << counted(r.contiguityBreaks(), "contiguity break") << "; "
+        << counted(r.deadBytes, "dead byte") << " in " << counted(r.holes, "hole") << "\n";
   if (!r.ok()) {
     c.out << archive << ": damaged\n";
     return 1;

@@ -68,7 +68,7 @@ TEST_F(ImgCommand, CheckGoldenSound) {
   EXPECT_EQ(r.out,
             "warning: entry 3 (abcdefghijklmnopqrst.dff): a name of 24 characters; the game "
             "reads only the first 23\n"
-            "a.img: 3 entries, 10240 bytes; 0 errors, 1 warnings; 0 contiguity breaks; 0 dead "
+            "a.img: 3 entries, 10240 bytes; 0 errors, 1 warning; 0 contiguity breaks; 0 dead "
             "bytes in 0 holes\n"
             "a.img: sound, with warnings\n");
 }
@@ -86,7 +86,7 @@ TEST_F(ImgCommand, CheckGoldenDamaged) {
             "warning: records 2 and 3 (c.dff): data of 2 ends before sector 3, data of 3 starts "
             "at sector 9\n"
             "a.img: 3 entries, 10240 bytes; 2 errors, 2 warnings; 2 contiguity breaks; 2048 dead "
-            "bytes in 1 holes\n"
+            "bytes in 1 hole\n"
             "a.img: damaged\n");
 }
 
@@ -112,7 +112,7 @@ TEST_F(ImgCommand, AddWithoutNameTakesTheFilesName) {
   put("car2.dff", "x");
   ProgramRun r = img({"add", "a.img", "car2.dff"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "added entry 4 (car2.dff) to a.img: 1 sectors at sector 5\n");
+  EXPECT_EQ(r.out, "added entry 4 (car2.dff) to a.img: 1 sector at sector 5\n");
 }
 
 TEST_F(ImgCommand, ExtractWholeSectorsOfAnInnerEntry) {
