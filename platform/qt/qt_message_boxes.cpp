@@ -18,6 +18,7 @@ MsgAnswer QtMessageBoxes::show(const MessageBoxRequest& box) {
     return mb.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
   }
   mb.setStandardButtons(QMessageBox::Ok);
+  mb.setDefaultButton(QMessageBox::Ok);
   mb.exec();
   return MsgAnswer::Ok;
 }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_wizard.h"
 #include "support/archive_fixture.h"
 #include "support/install_rig.h"
@@ -318,6 +320,51 @@ class QtWizardTest : public QObject {
     QVERIFY(rowNamed(tree, "game"));
     QTest::mouseClick(find<QPushButton>(wizard, "Command2"), Qt::LeftButton);
     QCOMPARE(boxes.texts(), QStringList{"GTA San Andreas Installalation not detected at games"});
+  }
+
+  void realMessageBoxesAsAsked() {
+    // The real boxes, answered by a timer that inspects the open box and presses its default
+    // button (Enter), as a user would.
+    QtMessageBoxes boxes;
+    struct Seen {
+      QString title, text;
+      QMessageBox::Icon icon = QMessageBox::NoIcon;
+      QMessageBox::StandardButtons buttons;
+      QString defaultText;
+    } seen;
+    auto answerNextBox = [&seen] {
+      QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                box->defaultButton() ? box->defaultButton()->text() : QString()};
+        if (box->defaultButton())
+          box->defaultButton()->click();
+        else
+          box->reject();
+      });
+    };
+    answerNextBox();
+    MsgAnswer a = boxes.show({"Installation is not complete.\rYou can\rDo you wish to cancel?",
+                              "Installation Cancel", MsgButtons::YesNo, MsgIcon::None, false});
+    QCOMPARE(a, MsgAnswer::Yes);
+    QCOMPARE(seen.title, QString("Installation Cancel"));
+    QCOMPARE(seen.text, QString("Installation is not complete.\nYou can\nDo you wish to cancel?"));
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+
+    answerNextBox();
+    a = boxes.show({"Error # 53", "Veldra", MsgButtons::YesNo, MsgIcon::Warning, true});
+    QCOMPARE(a, MsgAnswer::No);
+    QCOMPARE(seen.icon, QMessageBox::Warning);
+    QCOMPARE(seen.title, QString("Veldra"));
+
+    answerNextBox();
+    a = boxes.show({"Installation Complete", "Tamberlin", MsgButtons::Ok, MsgIcon::None, false});
+    QCOMPARE(a, MsgAnswer::Ok);
+    QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(!seen.defaultText.isEmpty());
+    QCOMPARE(seen.text, QString("Installation Complete"));
   }
 
   void layoutFollowsTheScreensDpi() {
