@@ -19,6 +19,9 @@ configure_and_build build-asan -DTAMBERLIN_SANITIZE=ON -DTAMBERLIN_BENCH=OFF -DC
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
 
+echo "== crash campaign, short form: operations killed at random moments (build/)"
+build/tools/crash_campaign --runs 40
+
 echo "== Windows build, smoke-tested under Wine (build-win/)"
 # Runs where mingw-w64 and Wine are installed or can be (as root); otherwise says it skips.
 windows_packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth
