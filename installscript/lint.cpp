@@ -6,12 +6,16 @@
 #include "installscript/command_word.h"
 #include "installscript/containment.h"
 #include "installscript/field_reader.h"
+#include "installscript/form1_install.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/win_path.h"
 
 namespace tamberlin {
+
+static_assert(kMaxScriptLines == Form1Install::kMaxLines, "lint counts the lines ReadINS reads");
+
 namespace {
 
 struct RawLine {
@@ -255,10 +259,30 @@ void Linter::entryName(const std::string& name, const char* role) {
 
 }  // namespace
 
+namespace {
+
+/// Findings about the file as a whole, reported before its lines.
+void wholeFile(const std::string& bytes, std::size_t lines, LintReport& r) {
+  auto error = [&r](const std::string& text) {
+    r.messages.push_back({0, LintLevel::Error, text});
+    ++r.errors;
+  };
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    error(
+        "the file begins with a UTF-8 byte order mark, which becomes part of the first line "
+        "(so a command there never runs); save it as ANSI (Windows-1252)");
+  if (lines > kMaxScriptLines)
+    error("the script has " + std::to_string(lines) + " lines; more than " +
+          std::to_string(kMaxScriptLines) + " stop the installation before any line runs");
+}
+
+}  // namespace
+
 LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists) {
   LintReport report;
   std::vector<RawLine> lines = splitRaw(bytes);
   report.lines = lines.size();
+  wholeFile(bytes, lines.size(), report);
   Linter linter(report, sourceExists);
   for (std::size_t i = 0; i < lines.size(); ++i) linter.line(i + 1, lines[i]);
   return report;

@@ -28,11 +28,15 @@ struct LintReport {
   std::size_t warnings = 0;
 };
 
+/// The most lines an installation reads.
+constexpr std::size_t kMaxScriptLines = 50001;
+
 /// Tells whether a source file as the script writes it exists (as a file).
 using SourceExists = std::function<bool(const std::string& path)>;
 
 /// Lints the bytes of an "ins.cfg" (Windows-1252). It reports each line's meaning (a command and
 /// what it does, a note, an empty line) and finds:
+/// - errors about the whole file: a UTF-8 byte order mark, more than kMaxScriptLines lines;
 /// - errors: an indented command word (the line is then a note and never runs), missing
 ///   fields, a quote that does not close, a source file that does not exist, a game path that
 ///   leaves the game folder or is empty, an entry name the game will not load (more than 23

@@ -101,6 +101,19 @@ TEST(Lint, LoneLineFeedsAreWarnedAbout) {
   EXPECT_EQ(r.errors, 0u);
 }
 
+TEST(Lint, WholeFileProblems) {
+  LintReport bom = lint("\xEF\xBB\xBFMAKEDIR x\r\n");
+  EXPECT_EQ(bom.errors, 1u);
+  EXPECT_TRUE(has(at(bom, 0, LintLevel::Error), "byte order mark"));
+  EXPECT_EQ(at(bom, 1, LintLevel::Meaning), std::vector<std::string>{"note"})
+      << "the mark hides the command word";
+
+  std::string many;
+  for (std::size_t i = 0; i <= kMaxScriptLines; ++i) many += "\r\n";
+  EXPECT_TRUE(has(at(lint(many), 0, LintLevel::Error), "50002 lines"));
+  EXPECT_EQ(lint(many.substr(2)).errors, 0u);
+}
+
 TEST(LintCommand, ChecksAModFolderAndExitsOneOnErrors) {
   TempDir mod;
   writeBytes(mod.file("car.dff"), "c");
