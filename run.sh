@@ -20,7 +20,7 @@ cd "$demo"
 step() { printf '\n== %s\n$ %s\n' "$1" "$2"; eval "$2"; }
 
 step "a game-like archive of 2,000 entries" "gen_archive gta3.img --entries 2000 --seed 7 --include car.dff"
-step "its first entries: index, offset and size in sectors, name" "tamberlin img list gta3.img | head -5"
+step "its first entries: index, offset and size in sectors, name" "tamberlin img list gta3.img | sed -n 1,5p"
 head -c 150000 /dev/urandom >mod/newcar.dff
 head -c 70000 /dev/urandom >mod/car.dff
 step "add a mod's file as a new entry" "tamberlin img add gta3.img mod/newcar.dff"
