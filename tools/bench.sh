@@ -148,7 +148,7 @@ row "" "$rb_med" "cp, then sync of the copy" "$(printf '%s\n' "${cps_runs[@]}" |
 cp "$frag" "$rb"
 peak=$(build-bench/tools/peak_rss build-bench/tamberlin img rebuild "$rb" 2>&1 >/dev/null |
   sed -n 's/peak_rss_kib=//p')
-printf "  %-34s %10s KiB\n" "img rebuild peak memory" "$peak"
+printf "  %-34s %10s KiB   (tamberlin --version: %s KiB)\n" "img rebuild peak memory" "$peak" "${base:-?}"
 echo "  in-process (tamberlin_bench, 2,000 entries):" \
   "rebuild $(ms BM_Rebuild/) ms, by read and write $(ms BM_RebuildByReadAndWrite/) ms," \
   "whole-file copy + fsync $(ms BM_CopyWholeFile/) ms"
