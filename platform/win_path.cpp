@@ -2,7 +2,9 @@
 
 #include <cctype>
 #include <cwctype>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <locale.h>
 #include <wctype.h>
 #endif
@@ -57,7 +59,11 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 wchar_t upperCase(wchar_t c) {
 #ifdef _WIN32
-  return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  // The C library's towupper knows only ASCII in its default "C" locale; the system's own
+  // table, without a locale of its own, is the one Windows matches file names with.
+  wchar_t upper = c;
+  if (LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, &c, 1, &upper, 1) != 1) return c;
+  return upper;
 #else
   // towupper follows the process's locale, which is "C" (ASCII only) unless someone set it:
   // "é" would never match "É". Case folding of names must not depend on that.

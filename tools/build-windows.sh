@@ -3,6 +3,8 @@
 #   build-win/tamberlin-x86.exe  (32-bit, Windows 7 and later)
 #   build-win/tamberlin-x64.exe  (64-bit)
 #   build-win/win32-driver.exe   (64-bit; drives the wizard from outside in the Wine smoke test)
+# With --tests also build-win/tests/tamberlin-tests.exe: the unit tests of the portable code on
+# the Windows file layer, for running under Wine.
 # Each is static and stripped, and may import only DLLs that ship with Windows: the script
 # fails when one imports anything else.
 set -euo pipefail
@@ -12,6 +14,8 @@ need_packages cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64
 
 out=build-win
 mkdir -p "$out"
+with_tests=0
+[ "${1:-}" = --tests ] && with_tests=1
 
 # DLLs every supported Windows (7 to 11) has in System32.
 system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|shell32|shlwapi|advapi32|msvcrt|uxtheme|windowscodecs)\.dll$'
@@ -45,6 +49,12 @@ if [ -f "$driver" ]; then
     -static-libgcc -static-libstdc++ -s -o "$out/win32-driver.exe" tools/win32-driver/*.cpp \
     -luser32 -lgdi32
   check_imports x86_64-w64-mingw32-objdump "$out/win32-driver.exe"
+fi
+
+if [ $with_tests = 1 ]; then
+  cmake -S tools/win32-tests -B "$out/tests" -G Ninja -DCMAKE_SYSTEM_NAME=Windows \
+    -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$out/tests" -j 2
 fi
 
 echo "Windows executables (static, stripped, system DLLs only):"

@@ -61,7 +61,14 @@ std::string wideToUtf8(const std::wstring& wide) {
 }
 
 std::string utf8ToAnsi(const std::string& utf8) {
-  return fromWide(kCodePage, utf8ToWide(utf8));
+  // A character beyond the 16-bit range is two UTF-16 units, which the system would turn into
+  // two "?": it is one character, so it becomes one.
+  std::wstring wide = utf8ToWide(utf8);
+  for (std::size_t i = 0; i + 1 < wide.size(); ++i) {
+    if (wide[i] >= 0xD800 && wide[i] < 0xDC00 && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000)
+      wide.replace(i, 2, 1, L'?');
+  }
+  return fromWide(kCodePage, wide);
 }
 
 std::wstring utf8ToWide(const std::string& utf8) {

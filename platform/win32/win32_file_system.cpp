@@ -139,9 +139,9 @@ class Win32File : public BinaryFile {
 class Win32FileSystem : public FileSystem {
  public:
   std::string nativePath(const std::string& path) override {
-    std::string out = path.empty() ? std::string(".") : path;
-    std::replace(out.begin(), out.end(), '/', '\\');
-    return out;
+    std::wstring w = utf8ToWide(path.empty() ? std::string(".") : path);
+    std::replace(w.begin(), w.end(), L'/', L'\\');
+    return wideToUtf8(storedCase(w, 0));
   }
 
   std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override {
@@ -275,6 +275,25 @@ class Win32FileSystem : public FileSystem {
   }
 
  private:
+  /// `path` with the letter case of the names as the folders store them, as far as they exist;
+  /// the names after the first missing one are kept as written.
+  static std::wstring storedCase(const std::wstring& path, int depth) {
+    DWORD n = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (n > 0) {
+      std::wstring out(n, L'\0');
+      n = GetLongPathNameW(path.c_str(), out.data(), n);
+      if (n > 0 && n < out.size()) {
+        out.resize(n);
+        return out;
+      }
+    }
+    std::size_t cut = path.find_last_of(L'\\');
+    if (cut == std::wstring::npos || cut == 0 || depth > 64 || path[cut - 1] == L':' ||
+        path[cut - 1] == L'\\')
+      return path;
+    return storedCase(path.substr(0, cut), depth + 1) + path.substr(cut);
+  }
+
   /// The volume serial number and file index: the same for every name of one file.
   static std::uint64_t fileId(const std::wstring& native) {
     HANDLE h =
