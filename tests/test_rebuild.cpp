@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <random>
@@ -440,6 +441,18 @@ TEST_F(RebuildFiles, CommandPrintsProgressLinesAndTheSummary) {
             "  contiguity breaks: 4 before, 0 after\n");
   EXPECT_EQ(r.err.substr(r.err.rfind("rebuild: ")), "rebuild: 100.0% (14,336 of 14,336 bytes)\n");
   EXPECT_EQ(r.err.find('\r'), std::string::npos);  // no bar redrawn in a file
+  EXPECT_EQ(readBytes(path), expectedRebuild(old));
+}
+
+// On a terminal (script(1) gives the program one) the bar is redrawn in place, and its line is
+// ended before the summary.
+TEST_F(RebuildFiles, CommandDrawsABarOnATerminal) {
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1)";
+  std::string command = std::string("'") + TAMBERLIN_BINARY + "' img rebuild gta3.img";
+  testing::ProgramRun r = testing::runProgram("script", {"-qec", command, "/dev/null"}, dir.path());
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  const std::string bar = "\rrebuild [" + std::string(40, '#') + "] 100.0%  14,336 of 14,336 bytes";
+  EXPECT_NE(r.out.find(bar + "\r\nRebuilt gta3.img: 5 entries\r\n"), std::string::npos) << r.out;
   EXPECT_EQ(readBytes(path), expectedRebuild(old));
 }
 
