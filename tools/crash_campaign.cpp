@@ -173,6 +173,9 @@ std::string judgeArchive(const ArchiveChange& c, const std::string& now, Stage& 
     const bool isNew = after[k].size == (rep->data.size() + kSector - 1) / kSector &&
                        dataOf(now, after[k], rep->data.size()) == rep->data;
     if (!isOld && !isNew) return "replaced entry " + upToNul(before[k].name) + " holds a mix";
+    // The operations replace after they add (the install's script orders its lines so).
+    if (isNew && after.size() < n + c.added.size())
+      return "entry " + upToNul(before[k].name) + " was replaced before the adds ahead of it";
     done += isNew;
   }
   for (std::size_t i = 0; n + i < after.size(); ++i) {
@@ -190,6 +193,13 @@ std::string judgeArchive(const ArchiveChange& c, const std::string& now, Stage& 
 
 // ---- one scenario: a folder made anew before every run, a command, what it may leave --------
 
+/// A file a run copies: absent or whole, and in its place among the script's lines.
+struct Copy {
+  fs::path path;  ///< relative to the work folder
+  std::string bytes;
+  bool afterArchive = false;  ///< its line comes after the archive lines
+};
+
 struct Scenario {
   std::string name;
   fs::path work;  ///< made anew from `templ` before each run
@@ -198,8 +208,7 @@ struct Scenario {
   std::vector<std::string> argv;
   fs::path archive;  ///< relative to work
   ArchiveChange change;
-  std::vector<std::pair<fs::path, std::string>>
-      copies;  ///< files (relative to work) absent or whole
+  std::vector<Copy> copies;
 };
 
 struct Tally {
@@ -220,8 +229,8 @@ int countLeftovers(const Scenario& s) {
     const fs::path rel = e.path().lexically_relative(s.work);
     if (fs::exists(s.templ / rel) || rel == s.archive || rel.filename() == "installing.tmp")
       continue;
-    const bool named = std::any_of(s.copies.begin(), s.copies.end(),
-                                   [&](const auto& c) { return c.first == rel; });
+    const bool named =
+        std::any_of(s.copies.begin(), s.copies.end(), [&](const Copy& c) { return c.path == rel; });
     n += !named;
   }
   return n;
@@ -237,9 +246,16 @@ void judge(const Scenario& s, const Options& o, Tally& t) {
   Stage stage = Stage::Before;
   const std::string why = judgeArchive(s.change, slurp(archive), stage);
   if (!why.empty()) fail(why);
-  for (const auto& [rel, bytes] : s.copies)
-    if (fs::exists(s.work / rel) && slurp(s.work / rel) != bytes)
-      fail(rel.string() + " is partly copied");
+  for (const Copy& c : s.copies) {
+    const bool there = fs::exists(s.work / c.path);
+    if (there && slurp(s.work / c.path) != c.bytes) fail(c.path.string() + " is partly copied");
+    // Script lines run in order: a copy ahead of the archive lines is done before any of them,
+    // one after them only once they are all done.
+    if (!c.afterArchive && stage != Stage::Before && !there)
+      fail(c.path.string() + " is missing although later lines ran");
+    if (c.afterArchive && there && stage != Stage::Complete)
+      fail(c.path.string() + " was copied before the archive lines ahead of it were done");
+  }
   (stage == Stage::Before ? t.before : stage == Stage::Between ? t.between : t.complete)++;
   t.leftovers += countLeftovers(s) > 0;
 }
@@ -272,22 +288,26 @@ Clock::duration timeStartup(const Options& o) {
 
 Tally campaign(const Scenario& s, const Options& o, std::mt19937_64& rng) {
   Tally t;
-  // Kills spread from the end of the program's start-up (a few before it) to a little past the
-  // time a whole run takes: most land inside the operation.
+  // Kills spread from the end of the program's start-up (a few before it) to about the time a
+  // whole run takes. Run times vary with the machine's load, so the window follows them: it
+  // shrinks after a run that finished before its kill and grows after one that did not.
   using us = std::chrono::microseconds;
   const auto span = std::chrono::duration_cast<us>(timeRun(s));
-  const auto startup = std::chrono::duration_cast<us>(timeStartup(o));
-  std::uniform_int_distribution<long> delay(startup.count() / 2, span.count() * 21 / 20);
+  const long lo = std::chrono::duration_cast<us>(timeStartup(o)).count() / 2;
+  double hi = double(span.count()) * 1.05;
   for (; t.runs < o.runs; ++t.runs) {
     reset(s);
     const pid_t pid = start(s.argv, s.cwd);
-    std::this_thread::sleep_for(std::chrono::microseconds(delay(rng)));
+    std::uniform_int_distribution<long> delay(lo, std::max(lo + 100, long(hi)));
+    std::this_thread::sleep_for(us(delay(rng)));
     ::kill(pid, SIGKILL);
     const int code = finish(pid);
     if (code == 1000 + SIGKILL) {
       ++t.killed;
+      hi = std::min(hi * 1.03, double(span.count()) * 4);
     } else {
       ++t.finished;
+      hi *= 0.93;
       if (code != 0) t.violations.push_back(s.name + ": a run exited " + std::to_string(code));
     }
     judge(s, o, t);
@@ -385,7 +405,7 @@ Scenario installScenario(const Options& o) {
            "ADD big.bin, big.bin\r\n");
   s.change.added = {{"car.dff", car}, {"car.txd", txd}};
   s.change.replaced = {{victim, repl}};
-  s.copies = {{"game/newdir/car.dff", car}, {"game/big.bin", big}};
+  s.copies = {{"game/newdir/car.dff", car, false}, {"game/big.bin", big, true}};
   s.argv = {o.tamberlin, "install", (s.work / "game").string()};
   return s;
 }
