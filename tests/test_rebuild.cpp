@@ -357,6 +357,72 @@ TEST_F(RebuildFiles, AFailedCallLeavesTheArchiveAndNoTemporaryFile) {
   EXPECT_GE(failures, 10);
 }
 
+// The real file system whose in-system copy (the path rebuilds take on Linux) fails with error
+// 61 at its `failAt`th call; FaultFileSystem's files offer no such copy, so the tests above
+// go through read and write.
+class FailingFastCopy : public FileSystem {
+ public:
+  explicit FailingFastCopy(long failAt) : failAt_(failAt) {}
+  long calls = 0;
+
+  std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override {
+    return std::make_unique<File>(*this, fs_.open(path, mode));
+  }
+  FileInfo stat(const std::string& path) override { return fs_.stat(path); }
+  std::vector<DirEntry> list(const std::string& dir) override { return fs_.list(dir); }
+  void makeDir(const std::string& path) override { fs_.makeDir(path); }
+  void removeFile(const std::string& path) override { fs_.removeFile(path); }
+  void rename(const std::string& from, const std::string& to) override { fs_.rename(from, to); }
+  void syncDir(const std::string& dir) override { fs_.syncDir(dir); }
+  std::uint64_t freeSpace(const std::string& dir) override { return fs_.freeSpace(dir); }
+  std::string nativePath(const std::string& path) override { return fs_.nativePath(path); }
+  std::string currentDir() override { return fs_.currentDir(); }
+
+ private:
+  struct File : BinaryFile {
+    File(FailingFastCopy& fs, std::unique_ptr<BinaryFile> f) : fs(fs), f(std::move(f)) {}
+    std::size_t read(std::int64_t pos, void* b, std::size_t n) override {
+      return f->read(pos, b, n);
+    }
+    void write(std::int64_t pos, const void* b, std::size_t n) override { f->write(pos, b, n); }
+    std::int64_t length() override { return f->length(); }
+    void truncate(std::int64_t n) override { f->truncate(n); }
+    void sync() override { f->sync(); }
+    void close() override { f->close(); }
+    const std::string& path() const override { return f->path(); }
+    std::int64_t copyRangeTo(std::int64_t pos, BinaryFile& dst, std::int64_t to,
+                             std::int64_t n) override {
+      if (++fs.calls == fs.failAt_) throw RuntimeError(err::kDiskFull, dst.path());
+      return f->copyRangeTo(pos, *static_cast<File&>(dst).f, to, n);
+    }
+    FailingFastCopy& fs;
+    std::unique_ptr<BinaryFile> f;
+  };
+
+  FileSystem& fs_ = realFileSystem();
+  long failAt_;
+};
+
+TEST_F(RebuildFiles, AFailedInSystemCopyLeavesTheArchiveAndNoTemporaryFile) {
+  FailingFastCopy never(0);
+  rebuildArchive(never, path);
+  EXPECT_EQ(readBytes(path), expectedRebuild(old));
+  ASSERT_GE(never.calls, 3);
+  for (long n = 1; n <= never.calls; ++n) {
+    SCOPED_TRACE("failing copy " + std::to_string(n));
+    writeBytes(path, old);
+    FailingFastCopy fs(n);
+    try {
+      rebuildArchive(fs, path);
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), err::kDiskFull);
+    }
+    EXPECT_EQ(readBytes(path), old);
+    EXPECT_FALSE(tempExists());
+  }
+}
+
 TEST_F(RebuildFiles, AFailedCleanupStillReportsTheFirstFailure) {
   FaultFileSystem fs(realFileSystem());
   fs.failCall(FsCall::Rename, 1, err::kPermissionDenied);
