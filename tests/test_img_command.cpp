@@ -161,6 +161,20 @@ TEST_F(ImgCommand, ReplaceMatchesABlankPaddedName) {
   EXPECT_EQ(img({"replace", "a.img", "bus.txd", "n.txd"}).exitCode, 0);
 }
 
+TEST_F(ImgCommand, NamesInTheAnsiCodePageMeetUtf8OnTheCommandLine) {
+  put("a.img", makeArchive({{1, 1, "caf\xe9.dff"}, {2, 1, "a\x01.dff"}}, 3 * 2048));  // café
+  ProgramRun r = img({"list", "a.img"});
+  EXPECT_EQ(r.out,
+            "    1          1        1  caf\xc3\xa9.dff\n"
+            "    2          2        1  a\\x01.dff\n");  // a control byte shown, not sent
+  put("n.dff", "new");
+  r = img({"replace", "a.img", "caf\xc3\xa9.dff", "n.dff"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  r = img({"replace", "a.img", "CAF\xc3\x89.DFF", "n.dff"});  // CAFÉ.DFF
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("did you mean \"caf\xc3\xa9.dff\"?"), std::string::npos) << r.err;
+}
+
 TEST_F(ImgCommand, ReplaceOfAMissingNameSuggestsTheCaseAndChangesNothing) {
   std::string a = threeEntries();
   put("a.img", a);
