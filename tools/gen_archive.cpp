@@ -223,8 +223,8 @@ int main(int argc, char** argv) {
       usage(nullptr);
       return 0;
     } else if (a == "--entries" && i + 1 < args.size()) {
-      if (!parseNumber(args[++i], 4000000, v) || v == 0)
-        return usage("--entries wants 1 to 4000000");
+      if (!parseNumber(args[++i], 1000000, v) || v == 0)
+        return usage("--entries wants 1 to 1000000");
       o.entries = static_cast<std::uint32_t>(v);
     } else if (a == "--seed" && i + 1 < args.size()) {
       if (!parseNumber(args[++i], UINT64_MAX, v)) return usage("--seed wants a number");
