@@ -1,7 +1,7 @@
 // UseFileNameToIMG: one file added to the archive as a new entry, in an order that a crash at
-// any write survives: moved data, then the records that point at it, then the new data, its
-// record, and last the count that makes the record visible; each step on stable storage
-// before the next.
+// any write survives: moved data, then the records that point at it, then the new data and its
+// (still invisible) record, and last the count that makes the record visible; each step on
+// stable storage before the next.
 #include <algorithm>
 #include <cstdint>
 
@@ -89,7 +89,8 @@ void Module1::addEntry(BinaryFile& archive, const std::string& newFilePath,
     }
     moveEntries(edit, plan.moves);
     copyBytes(*source, 1, archive, sectorPos(plan.entry.offset), bytes, progress);
-    edit.sync();
+    // The record lies beyond the count until the count is written, so the new data and its
+    // record can reach the disk in either order: one flush covers both.
     writeRecord(edit, plan.entry);
     edit.sync();
     writeField(edit, kCountPos, plan.newCount);
