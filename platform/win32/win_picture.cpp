@@ -2,6 +2,7 @@
 
 #include <ocidl.h>
 #include <olectl.h>
+#include <wincodec.h>
 
 #include <cstring>
 
@@ -45,22 +46,27 @@ HBITMAP renderPicture(IPicture* picture) {
   return bitmap;
 }
 
-IPicture* loadPicture(const std::string& fileBytes) {
-  if (fileBytes.empty() || fileBytes.size() > 0x7FFFFFFF) return nullptr;
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, fileBytes.size());
+IStream* memoryStream(const std::string& bytes) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
   if (!memory) return nullptr;
   void* data = GlobalLock(memory);
   if (!data) {
     GlobalFree(memory);
     return nullptr;
   }
-  std::memcpy(data, fileBytes.data(), fileBytes.size());
+  std::memcpy(data, bytes.data(), bytes.size());
   GlobalUnlock(memory);
   IStream* stream = nullptr;
   if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
     GlobalFree(memory);
     return nullptr;
   }
+  return stream;
+}
+
+IPicture* loadPicture(const std::string& fileBytes) {
+  IStream* stream = memoryStream(fileBytes);
+  if (!stream) return nullptr;
   IPicture* picture = nullptr;
   HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(fileBytes.size()), FALSE, IID_IPicture,
                               reinterpret_cast<void**>(&picture));
@@ -68,11 +74,48 @@ IPicture* loadPicture(const std::string& fileBytes) {
   return SUCCEEDED(hr) ? picture : nullptr;
 }
 
+/// The formats the OLE loader does not know (PNG, TIFF, ...) through the imaging component.
+HBITMAP decodeWithWic(const std::string& fileBytes) {
+  IStream* stream = memoryStream(fileBytes);
+  if (!stream) return nullptr;
+  IWICImagingFactory* factory = nullptr;
+  IWICBitmapDecoder* decoder = nullptr;
+  IWICBitmapFrameDecode* frame = nullptr;
+  IWICFormatConverter* converter = nullptr;
+  HBITMAP bitmap = nullptr;
+  UINT width = 0, height = 0;
+  if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+      SUCCEEDED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                 &decoder)) &&
+      SUCCEEDED(decoder->GetFrame(0, &frame)) &&
+      SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+      SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                      nullptr, 0, WICBitmapPaletteTypeCustom)) &&
+      SUCCEEDED(converter->GetSize(&width, &height)) && width > 0 && height > 0 && width <= 16384 &&
+      height <= 16384) {
+    void* bits = nullptr;
+    bitmap = createDib(static_cast<int>(width), static_cast<int>(height), &bits);
+    if (bitmap && FAILED(converter->CopyPixels(nullptr, width * 4, width * height * 4,
+                                               static_cast<BYTE*>(bits)))) {
+      DeleteObject(bitmap);
+      bitmap = nullptr;
+    }
+  }
+  if (converter) converter->Release();
+  if (frame) frame->Release();
+  if (decoder) decoder->Release();
+  if (factory) factory->Release();
+  stream->Release();
+  return bitmap;
+}
+
 }  // namespace
 
 HBITMAP decodePicture(const std::string& fileBytes) {
+  if (fileBytes.empty() || fileBytes.size() > 0x7FFFFFFF) return nullptr;
   IPicture* picture = loadPicture(fileBytes);
-  if (!picture) return nullptr;
+  if (!picture) return decodeWithWic(fileBytes);
   HBITMAP result = nullptr;
   SHORT type = PICTYPE_UNINITIALIZED;
   OLE_HANDLE handle = 0;

@@ -9,8 +9,10 @@
 
 namespace tamberlin {
 
-/// Decodes a picture file's bytes (JPEG, GIF, BMP, icon or metafile, told by content) into a
-/// bitmap at the picture's own size; nullptr when the bytes are not a picture.
+/// Decodes a picture file's bytes into a bitmap at the picture's own size; nullptr when the bytes
+/// are not a picture. The format is told by content: JPEG, GIF, BMP, icons and metafiles through
+/// OLE's picture loader, PNG, TIFF and whatever else the system's imaging component knows
+/// through that.
 HBITMAP decodePicture(const std::string& fileBytes);
 
 /// A bitmap of `width` x `height` pixels from 3-byte R, G, B pixels, rows top to bottom;
