@@ -1,7 +1,5 @@
 #include "app/console_boxes.h"
 
-#include <iostream>
-
 namespace tamberlin {
 
 std::string consoleText(const std::string& boxText) {
@@ -19,9 +17,9 @@ std::string consoleText(const std::string& boxText) {
   return out;
 }
 
-ConsoleBoxes::ConsoleBoxes(bool continueOnError) : ConsoleBoxes(std::cerr, continueOnError) {}
+ConsoleBoxes::ConsoleBoxes(bool continueOnError) : ConsoleBoxes(standardErr(), continueOnError) {}
 
-ConsoleBoxes::ConsoleBoxes(std::ostream& out, bool continueOnError)
+ConsoleBoxes::ConsoleBoxes(TextWriter& out, bool continueOnError)
     : out_(out), continueOnError_(continueOnError) {}
 
 MsgAnswer ConsoleBoxes::show(const MessageBoxRequest& box) {
@@ -38,9 +36,9 @@ MsgAnswer ConsoleBoxes::show(const MessageBoxRequest& box) {
   return answer;
 }
 
-ConsoleStatus::ConsoleStatus(bool verbose) : ConsoleStatus(std::cerr, verbose) {}
+ConsoleStatus::ConsoleStatus(bool verbose) : ConsoleStatus(standardErr(), verbose) {}
 
-ConsoleStatus::ConsoleStatus(std::ostream& out, bool verbose) : out_(out), verbose_(verbose) {}
+ConsoleStatus::ConsoleStatus(TextWriter& out, bool verbose) : out_(out), verbose_(verbose) {}
 
 void ConsoleStatus::setStatus(const std::string& text) {
   text_ = text;

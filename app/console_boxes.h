@@ -1,13 +1,13 @@
 #pragma once
 // Message boxes and the status line for headless commands: everything the engine would show in a
-// window goes to a stream (stderr), and the boxes are answered without a person.
+// window goes to console text (stderr), and the boxes are answered without a person.
 
 #include <cstdint>
-#include <iosfwd>
 #include <string>
 
 #include "imgarchive/engine_view.h"
 #include "platform/message_box.h"
+#include "platform/text_writer.h"
 
 namespace tamberlin {
 
@@ -16,7 +16,7 @@ namespace tamberlin {
 class ConsoleBoxes : public MessageBoxes {
  public:
   explicit ConsoleBoxes(bool continueOnError = false);
-  ConsoleBoxes(std::ostream& out, bool continueOnError);
+  ConsoleBoxes(TextWriter& out, bool continueOnError);
 
   MsgAnswer show(const MessageBoxRequest& box) override;
 
@@ -26,7 +26,7 @@ class ConsoleBoxes : public MessageBoxes {
   int questions() const { return questions_; }
 
  private:
-  std::ostream& out_;
+  TextWriter& out_;
   bool continueOnError_;
   int shown_ = 0;
   int questions_ = 0;
@@ -37,7 +37,7 @@ class ConsoleBoxes : public MessageBoxes {
 class ConsoleStatus : public StatusLine {
  public:
   explicit ConsoleStatus(bool verbose = false);
-  ConsoleStatus(std::ostream& out, bool verbose);
+  ConsoleStatus(TextWriter& out, bool verbose);
 
   void setStatus(const std::string& text) override;
   void copyProgress(std::uint64_t done, std::uint64_t total) override;
@@ -45,7 +45,7 @@ class ConsoleStatus : public StatusLine {
   const std::string& text() const { return text_; }
 
  private:
-  std::ostream& out_;
+  TextWriter& out_;
   bool verbose_;
   std::string text_;
   int lastPercent_ = -1;

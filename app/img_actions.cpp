@@ -1,7 +1,6 @@
 #include "app/img_actions.h"
 
 #include <algorithm>
-#include <ostream>
 #include <vector>
 
 #include "app/console_boxes.h"
@@ -11,6 +10,7 @@
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "platform/text_writer.h"
 
 namespace tamberlin {
 namespace {
@@ -96,11 +96,8 @@ int imgList(ImgContext& c, const std::string& archive) {
   const auto& dir = eng.m.IMGDir;
   for (std::size_t k = 1; k < dir.size(); ++k) {
     const IMGEntry& e = dir[k];
-    std::string idx = std::to_string(k), off = std::to_string(e.offset),
-                size = std::to_string(e.size);
-    c.out << std::string(idx.size() < 5 ? 5 - idx.size() : 0, ' ') << idx << ' '
-          << std::string(off.size() < 10 ? 10 - off.size() : 0, ' ') << off << ' '
-          << std::string(size.size() < 8 ? 8 - size.size() : 0, ' ') << size << "  "
+    c.out << padLeft(std::to_string(k), 5) << ' ' << padLeft(std::to_string(e.offset), 10) << ' '
+          << padLeft(std::to_string(e.size), 8) << "  "
           << printableName(e.fileName.data(), kNameSize) << '\n';
   }
   return whole ? 0 : 1;

@@ -3,7 +3,6 @@
 // and returns the exit code (0 done, 1 failed). Results go to `out`, the engine's boxes and
 // status through `boxes` and `status` (stderr on the console).
 
-#include <iosfwd>
 #include <string>
 
 namespace tamberlin {
@@ -11,13 +10,14 @@ namespace tamberlin {
 class FileSystem;
 class ConsoleBoxes;
 class ConsoleStatus;
+class TextWriter;
 
 struct ImgContext {
   FileSystem& fs;
   ConsoleBoxes& boxes;
   ConsoleStatus& status;
-  std::ostream& out;
-  std::ostream& err;
+  TextWriter& out;
+  TextWriter& err;
 };
 
 int imgList(ImgContext& c, const std::string& archive);

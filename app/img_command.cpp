@@ -1,6 +1,5 @@
 // tamberlin img: the archive engine on the command line, for mod authors and players.
 #include <exception>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/program_end.h"
 #include "platform/runtime_error.h"
+#include "platform/text_writer.h"
 
 namespace tamberlin {
 namespace {
@@ -71,7 +71,7 @@ Parsed parse(const std::vector<std::string>& args) {
 }
 
 int usageError(const std::string& why) {
-  std::cerr << "tamberlin img: " << why << "\n" << kUsage;
+  standardErr() << "tamberlin img: " << why << "\n" << kUsage;
   return 2;
 }
 
@@ -96,30 +96,30 @@ bool knownAction(const std::string& a) {
 int imgCommand(const std::vector<std::string>& args) {
   Parsed p = parse(args);
   if (p.help) {
-    std::cout << kUsage;
+    standardOut() << kUsage;
     return 0;
   }
   if (p.version) {
-    std::cout << "tamberlin " << TAMBERLIN_VERSION << "\n";
+    standardOut() << "tamberlin " << TAMBERLIN_VERSION << "\n";
     return 0;
   }
   if (!p.bad.empty()) return usageError("unknown option '" + p.bad + "'");
   if (p.words.empty()) return usageError("which action?");
   if (!knownAction(p.words[0])) return usageError("unknown action '" + p.words[0] + "'");
 
-  ConsoleBoxes boxes(std::cerr, p.continueOnError);
-  ConsoleStatus status(std::cerr, p.verbose);
-  ImgContext c{realFileSystem(), boxes, status, std::cout, std::cerr};
+  ConsoleBoxes boxes(standardErr(), p.continueOnError);
+  ConsoleStatus status(standardErr(), p.verbose);
+  ImgContext c{realFileSystem(), boxes, status, standardOut(), standardErr()};
   try {
     int code = dispatch(c, p.words);
     if (code < 0) return usageError("wrong number of operands for '" + p.words[0] + "'");
     return code;
   } catch (const ProgramEnd&) {
-    std::cerr << "tamberlin img: stopped at the engine's error box\n";
+    standardErr() << "tamberlin img: stopped at the engine's error box\n";
   } catch (const RuntimeError& e) {
-    std::cerr << "tamberlin img: " << e.text() << "\n";
+    standardErr() << "tamberlin img: " << e.text() << "\n";
   } catch (const std::exception& e) {
-    std::cerr << "tamberlin img: " << e.what() << "\n";
+    standardErr() << "tamberlin img: " << e.what() << "\n";
   }
   return 1;
 }

@@ -1,15 +1,14 @@
 #include "app/img_rebuild.h"
 
-#include <iostream>
-
 #include "app/img_actions.h"
 #include "app/progress_bar.h"
 #include "imgarchive/rebuild.h"
+#include "platform/text_writer.h"
 
 namespace tamberlin {
 namespace {
 
-void printSummary(std::ostream& out, const std::string& path, const RebuildSummary& s) {
+void printSummary(TextWriter& out, const std::string& path, const RebuildSummary& s) {
   out << "Rebuilt " << path << ": " << groupedNumber(s.entries) << " entries\n"
       << "  size before:       " << groupedNumber(static_cast<std::uint64_t>(s.sizeBefore))
       << " bytes\n"
@@ -24,7 +23,7 @@ void printSummary(std::ostream& out, const std::string& path, const RebuildSumma
 
 int imgRebuild(ImgContext& c, const std::string& archive) {
   // A bar redrawn in place only where the error stream is the terminal itself.
-  ProgressBar bar(c.err, &c.err == &std::cerr && stderrIsTerminal(), "rebuild");
+  ProgressBar bar(c.err, c.err.writesTo(stderr) && stderrIsTerminal(), "rebuild");
   RebuildSummary s;
   try {
     s = rebuildArchive(c.fs, archive,

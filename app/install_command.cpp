@@ -2,7 +2,6 @@
 //
 // The wizard's installation without the wizard: run in the mod's folder (which holds "ins.cfg"
 // and the mod's files), into the game folder GAME_DIR, through the same code as the wizard.
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/program_end.h"
 #include "platform/runtime_error.h"
+#include "platform/text_writer.h"
 #include "platform/win_path.h"
 
 namespace tamberlin {
@@ -30,8 +30,8 @@ const char kUsage[] =
 class ConsoleWindow : public InstallWindow {
  public:
   void lineStarted(std::size_t index, std::size_t total, const std::string& line) override {
-    std::cerr << "[" << index + 1 << "/" << total << "] "
-              << (line.empty() ? std::string("(empty line)") : line) << "\n";
+    standardErr() << "[" << index + 1 << "/" << total << "] "
+                  << (line.empty() ? std::string("(empty line)") : line) << "\n";
   }
 };
 
@@ -79,14 +79,14 @@ bool parse(const std::vector<std::string>& args, Options& o) {
     } else if (a == "--verbose" || a == "-v") {
       o.verbose = true;
     } else if (a.rfind("--", 0) == 0 || !o.gameDir.empty()) {
-      std::cerr << "tamberlin install: unexpected argument '" << a << "'\n" << kUsage;
+      standardErr() << "tamberlin install: unexpected argument '" << a << "'\n" << kUsage;
       return false;
     } else {
       o.gameDir = a;
     }
   }
   if (o.gameDir.empty()) {
-    std::cerr << "tamberlin install: GAME_DIR is missing\n" << kUsage;
+    standardErr() << "tamberlin install: GAME_DIR is missing\n" << kUsage;
     return false;
   }
   return true;
@@ -94,8 +94,8 @@ bool parse(const std::vector<std::string>& args, Options& o) {
 
 int install(const Options& o, const std::string& saPath) {
   FileSystem& fs = realFileSystem();
-  ConsoleBoxes boxes(std::cout, o.continueOnError);
-  ConsoleStatus status(std::cerr, o.verbose);
+  ConsoleBoxes boxes(standardOut(), o.continueOnError);
+  ConsoleStatus status(standardErr(), o.verbose);
   ConsoleWindow window;
   Form1Install form(fs, boxes, status, window);
   form.saPath = saPath;
@@ -103,13 +103,13 @@ int install(const Options& o, const std::string& saPath) {
     form.ImgInstall();
   } catch (const ProgramEnd& end) {
     if (form.forceCloseInt == 1 && end.exitCode == 0) return 0;
-    std::cerr << "tamberlin install: the installation was ended by an error; what was done "
-                 "before it stays done\n";
+    standardErr() << "tamberlin install: the installation was ended by an error; what was done "
+                     "before it stays done\n";
     return 1;
   } catch (const RuntimeError& e) {
-    std::cerr << "tamberlin install: error " << e.number() << ": " << e.description() << "\n";
-    if (!e.detail().empty()) std::cerr << "  " << e.detail() << "\n";
-    std::cerr << "  The installation stopped here; what was done before it stays done.\n";
+    standardErr() << "tamberlin install: error " << e.number() << ": " << e.description() << "\n";
+    if (!e.detail().empty()) standardErr() << "  " << e.detail() << "\n";
+    standardErr() << "  The installation stopped here; what was done before it stays done.\n";
     return 1;
   }
   return 1;  // ImgInstall always ends the program; returning means something went wrong.
@@ -120,12 +120,12 @@ int installCommand(const std::vector<std::string>& args) {
   if (!parse(args, o)) return 2;
   FileSystem& fs = realFileSystem();
   if (!holdsGame(fs, o.gameDir)) {
-    std::cerr << "tamberlin install: " << o.gameDir
-              << " is not the game's folder: it holds no file named gta_sa.exe\n";
+    standardErr() << "tamberlin install: " << o.gameDir
+                  << " is not the game's folder: it holds no file named gta_sa.exe\n";
     return 1;
   }
   std::string saPath = absoluteFolder(fs, o.gameDir);
-  if (o.dryRun) return dryRunInstall(fs, saPath, std::cout).problems == 0 ? 0 : 1;
+  if (o.dryRun) return dryRunInstall(fs, saPath, standardOut()).problems == 0 ? 0 : 1;
   return install(o, saPath);
 }
 

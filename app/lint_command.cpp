@@ -1,25 +1,26 @@
 // tamberlin lint [MOD_DIR]: checks a mod's "ins.cfg" for its author, without a game folder.
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/command.h"
 #include "installscript/lint.h"
 #include "platform/file_system.h"
+#include "platform/text_writer.h"
 
 namespace tamberlin {
 namespace {
 
 int lintCommand(const std::vector<std::string>& args) {
   if (args.size() > 1 || (!args.empty() && args[0].rfind("-", 0) == 0)) {
-    std::cerr << "usage: tamberlin lint [MOD_DIR]\n"
-                 "  Checks MOD_DIR/ins.cfg (default: the current folder) and reports each line's\n"
-                 "  meaning and its problems. Exit 1 when it finds an error.\n";
+    standardErr()
+        << "usage: tamberlin lint [MOD_DIR]\n"
+           "  Checks MOD_DIR/ins.cfg (default: the current folder) and reports each line's\n"
+           "  meaning and its problems. Exit 1 when it finds an error.\n";
     return 2;
   }
   const std::string modDir = args.empty() ? "." : args[0];
   LintReport report = lintModFolder(realFileSystem(), modDir);
-  printLint(report, std::cout);
+  printLint(report, standardOut());
   return report.errors == 0 ? 0 : 1;
 }
 

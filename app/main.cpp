@@ -1,11 +1,11 @@
 // tamberlin: the installer's entry point. Without arguments it is the wizard in the current
 // folder; with a subcommand it is a tool for mod authors and players.
-#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/command.h"
+#include "platform/text_writer.h"
 
 namespace tamberlin {
 namespace {
@@ -25,7 +25,7 @@ CommandFn& defaultCommand() {
   return fn;
 }
 
-void printHelp(std::ostream& out) {
+void printHelp(TextWriter& out) {
   out << "usage: tamberlin                 the install wizard, in the mod's folder\n"
          "       tamberlin COMMAND ARGS... \n\ncommands:\n";
   for (const auto& [name, cmd] : commands()) out << "  " << name << "  " << cmd.summary << "\n";
@@ -38,28 +38,30 @@ CommandRegistration::CommandRegistration(const char* name, const char* summary, 
   commands()[name] = Command{summary, fn};
 }
 
-DefaultCommandRegistration::DefaultCommandRegistration(CommandFn fn) { defaultCommand() = fn; }
+DefaultCommandRegistration::DefaultCommandRegistration(CommandFn fn) {
+  defaultCommand() = fn;
+}
 
 }  // namespace tamberlin
 
 int tamberlin::runProgram(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] == "--version") {
-    std::cout << "tamberlin " << TAMBERLIN_VERSION << "\n";
+    standardOut() << "tamberlin " << TAMBERLIN_VERSION << "\n";
     return 0;
   }
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    printHelp(std::cout);
+    printHelp(standardOut());
     return 0;
   }
   if (args.empty() || args[0].rfind("--", 0) == 0) {
     if (defaultCommand()) return defaultCommand()(args);
-    printHelp(std::cerr);
+    printHelp(standardErr());
     return 2;
   }
   auto it = commands().find(args[0]);
   if (it == commands().end()) {
-    std::cerr << "tamberlin: unknown command '" << args[0] << "'\n";
-    printHelp(std::cerr);
+    standardErr() << "tamberlin: unknown command '" << args[0] << "'\n";
+    printHelp(standardErr());
     return 2;
   }
   return it->second.fn(std::vector<std::string>(args.begin() + 1, args.end()));

@@ -1,7 +1,5 @@
 #include "app/progress_bar.h"
 
-#include <ostream>
-
 #ifdef _WIN32
 #include <io.h>
 #define TAMBERLIN_ISATTY _isatty
@@ -30,7 +28,7 @@ std::string percent(std::uint64_t done, std::uint64_t total) {
 
 }  // namespace
 
-ProgressBar::ProgressBar(std::ostream& out, bool interactive, std::string label)
+ProgressBar::ProgressBar(TextWriter& out, bool interactive, std::string label)
     : out_(out), interactive_(interactive), label_(std::move(label)) {
   if (!interactive_) shown_ = 0;  // lines from the first tenth on
 }
@@ -44,15 +42,20 @@ void ProgressBar::update(std::uint64_t done, std::uint64_t total) {
   std::string amount = groupedNumber(done) + " of " + groupedNumber(total) + " bytes";
   if (interactive_) {
     out_ << "\r" << label_ << " " << bar(done, total) << " " << percent(done, total) << "  "
-         << amount << std::flush;
+         << amount;
+    out_.flush();
     open_ = true;
   } else {
-    out_ << label_ << ": " << percent(done, total) << " (" << amount << ")\n" << std::flush;
+    out_ << label_ << ": " << percent(done, total) << " (" << amount << ")\n";
+    out_.flush();
   }
 }
 
 void ProgressBar::finish() {
-  if (open_) out_ << "\n" << std::flush;
+  if (open_) {
+    out_ << "\n";
+    out_.flush();
+  }
   open_ = false;
 }
 

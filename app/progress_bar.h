@@ -3,15 +3,16 @@
 // tenth of the way when the stream goes to a file or a pipe.
 
 #include <cstdint>
-#include <iosfwd>
 #include <string>
+
+#include "platform/text_writer.h"
 
 namespace tamberlin {
 
 class ProgressBar {
  public:
   /// `label` starts each line; `interactive` redraws one line in place (for a terminal).
-  ProgressBar(std::ostream& out, bool interactive, std::string label);
+  ProgressBar(TextWriter& out, bool interactive, std::string label);
 
   /// Shows `done` bytes out of `total`; draws only when the shown value changes (a whole
   /// per-mille on a terminal, a tenth otherwise), so calling it often costs little.
@@ -20,7 +21,7 @@ class ProgressBar {
   void finish();
 
  private:
-  std::ostream& out_;
+  TextWriter& out_;
   bool interactive_;
   std::string label_;
   long shown_ = -1;    ///< the step last drawn

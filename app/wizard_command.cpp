@@ -1,10 +1,10 @@
 // The program without a subcommand: the install wizard in the current folder, or, with
 // --screenshot, one of its pages rendered to a picture for documentation and tests.
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/command.h"
+#include "platform/text_writer.h"
 #if HAVE_TAMBERLIN_GUI
 #include "platform/gui.h"
 #endif
@@ -16,13 +16,14 @@ int wizardCommand(const std::vector<std::string>& args) {
 #if HAVE_TAMBERLIN_GUI
   if (args.empty()) return runWizard();
   if (args.size() == 3 && args[0] == "--screenshot") return renderWizardPage(args[1], args[2]);
-  std::cerr << "usage: tamberlin                                the install wizard\n"
-               "       tamberlin --screenshot PAGE OUT.png      PAGE: welcome, folder or install\n";
+  standardErr()
+      << "usage: tamberlin                                the install wizard\n"
+         "       tamberlin --screenshot PAGE OUT.png      PAGE: welcome, folder or install\n";
   return 2;
 #else
   (void)args;
-  std::cerr << "tamberlin: this build has no window; run 'tamberlin install GAME_DIR' in the "
-               "mod's folder\n";
+  standardErr() << "tamberlin: this build has no window; run 'tamberlin install GAME_DIR' in the "
+                   "mod's folder\n";
   return 1;
 #endif
 }

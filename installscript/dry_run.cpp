@@ -2,7 +2,6 @@
 
 #include <map>
 #include <memory>
-#include <ostream>
 #include <set>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "platform/message_box.h"
 #include "platform/program_end.h"
 #include "platform/runtime_error.h"
+#include "platform/text_writer.h"
 #include "platform/win_path.h"
 
 namespace tamberlin {
@@ -62,7 +62,7 @@ struct PlannedArchive {
 
 class Planner {
  public:
-  Planner(FileSystem& fs, std::string saPath, std::ostream& out)
+  Planner(FileSystem& fs, std::string saPath, TextWriter& out)
       : ro_(fs), saPath_(std::move(saPath)), out_(out) {}
 
   DryRunSummary run();
@@ -90,7 +90,7 @@ class Planner {
 
   ReadOnlyFileSystem ro_;
   std::string saPath_;
-  std::ostream& out_;
+  TextWriter& out_;
   DryRunSummary summary_;
   std::map<std::string, PlannedArchive> archives_;
   std::set<std::string> madeDirs_, deletedFiles_;  ///< by key()
@@ -305,7 +305,7 @@ void Planner::planMakeDir(const std::string& field) {
 
 }  // namespace
 
-DryRunSummary dryRunInstall(FileSystem& fs, const std::string& saPath, std::ostream& out) {
+DryRunSummary dryRunInstall(FileSystem& fs, const std::string& saPath, TextWriter& out) {
   Planner planner(fs, saPath, out);
   DryRunSummary s = planner.run();
   out << "Dry run: " << s.lines << " lines, " << s.commands << " commands, " << s.problems

@@ -4,12 +4,12 @@
 // written anywhere (not even the scratch file).
 
 #include <cstddef>
-#include <iosfwd>
 #include <string>
 
 namespace tamberlin {
 
 class FileSystem;
+class TextWriter;
 
 struct DryRunSummary {
   std::size_t lines = 0;     ///< lines of the script
@@ -22,6 +22,6 @@ struct DryRunSummary {
 /// the archive entries replaced or added. It checks that sources exist, that destination
 /// folders exist (or an earlier line makes them), that game paths stay in the game folder and
 /// that replaced entry names are in their archives (or an earlier line adds them).
-DryRunSummary dryRunInstall(FileSystem& fs, const std::string& saPath, std::ostream& out);
+DryRunSummary dryRunInstall(FileSystem& fs, const std::string& saPath, TextWriter& out);
 
 }  // namespace tamberlin

@@ -1,7 +1,6 @@
 #include "installscript/lint.h"
 
 #include <algorithm>
-#include <ostream>
 
 #include "installscript/command_word.h"
 #include "installscript/containment.h"
@@ -10,6 +9,7 @@
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "platform/text_writer.h"
 #include "platform/win_path.h"
 
 namespace tamberlin {
@@ -306,7 +306,7 @@ LintReport lintModFolder(FileSystem& fs, const std::string& modDir) {
   });
 }
 
-void printLint(const LintReport& report, std::ostream& out) {
+void printLint(const LintReport& report, TextWriter& out) {
   for (const LintMessage& m : report.messages) {
     out << "ins.cfg";
     if (m.line > 0) out << ":" << m.line;

@@ -4,13 +4,13 @@
 
 #include <cstddef>
 #include <functional>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
 namespace tamberlin {
 
 class FileSystem;
+class TextWriter;
 
 enum class LintLevel { Meaning, Warning, Error };
 
@@ -52,6 +52,6 @@ LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists
 LintReport lintModFolder(FileSystem& fs, const std::string& modDir);
 
 /// Prints the report as "ins.cfg:LINE: level: text" lines and a closing summary.
-void printLint(const LintReport& report, std::ostream& out);
+void printLint(const LintReport& report, TextWriter& out);
 
 }  // namespace tamberlin

@@ -149,6 +149,17 @@ TEST(Drives, MountTableKeepsPlacesPeopleUse) {
                                       "/run/media/ann/USB"}));
 }
 
+TEST(Drives, MountTableFieldsAreSplitAtAnyBlanks) {
+  const std::string table =
+      "/dev/sda2\t/home\text4 rw 0 0\n"
+      "  /dev/sdb1   /srv/a\\134b  xfs\r\n"
+      "/dev/sdc1 /only/two\n"
+      "\n"
+      "/dev/sdd1 /mnt/last ext4";  // no line end after the last line
+  EXPECT_EQ(mountPointsFromTable(table),
+            (std::vector<std::string>{"/home", "/mnt/last", "/srv/a\\b"}));
+}
+
 TEST(Drives, RootHomeThenMountsWithoutRepeats) {
   auto drives = posixDrives({"/home", "/mnt/data", "/"}, "/home/ann");
   std::vector<std::string> t;

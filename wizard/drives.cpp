@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <set>
-#include <sstream>
 
 #include "platform/win_path.h"
 
@@ -29,7 +28,8 @@ std::string decodeOctal(const std::string& field) {
       const std::string digits = field.substr(i + 1, 3);
       if (digits.size() == 3 &&
           std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; })) {
-        out += static_cast<char>(std::stoi(digits, nullptr, 8));
+        out +=
+            static_cast<char>((digits[0] - '0') * 64 + (digits[1] - '0') * 8 + (digits[2] - '0'));
         i += 3;
         continue;
       }
@@ -37,6 +37,19 @@ std::string decodeOctal(const std::string& field) {
     out += field[i];
   }
   return out;
+}
+
+/// The first `most` words of `line`, split at blanks (spaces, tabs and the like).
+std::vector<std::string> wordsOf(const std::string& line, std::size_t most) {
+  const char* const blanks = " \t\v\f\r";
+  std::vector<std::string> words;
+  std::size_t pos = line.find_first_not_of(blanks);
+  while (pos != std::string::npos && words.size() < most) {
+    std::size_t end = line.find_first_of(blanks, pos);
+    words.push_back(line.substr(pos, end - pos));  // to the end when no blank follows
+    pos = line.find_first_not_of(blanks, end);
+  }
+  return words;
 }
 
 bool isPseudoFileSystem(const std::string& type) {
@@ -64,13 +77,15 @@ bool sameRoot(const std::string& a, const std::string& b) {
 
 std::vector<std::string> mountPointsFromTable(const std::string& mountsText) {
   std::set<std::string> found;
-  std::istringstream in(mountsText);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string device, dir, type;
-    if (!(fields >> device >> dir >> type)) continue;
-    dir = decodeOctal(dir);
+  std::size_t start = 0;
+  while (start < mountsText.size()) {
+    std::size_t end = mountsText.find('\n', start);
+    if (end == std::string::npos) end = mountsText.size();
+    std::vector<std::string> fields = wordsOf(mountsText.substr(start, end - start), 3);
+    start = end + 1;
+    if (fields.size() < 3) continue;
+    std::string dir = decodeOctal(fields[1]);
+    const std::string& type = fields[2];
     if (dir.empty() || dir[0] != '/' || isPseudoFileSystem(type) || isSystemPlace(dir)) continue;
     found.insert(dir);
   }

@@ -4,11 +4,11 @@
 #include <ole2.h>
 
 #include <cctype>
-#include <cstdio>
 
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/gui.h"
+#include "platform/text_writer.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win_message_boxes.h"
 #include "platform/win32/win_png.h"
@@ -37,7 +37,7 @@ std::vector<DriveItem> windowsDrives() {
 class PrintedBoxes : public MessageBoxes {
  public:
   MsgAnswer show(const MessageBoxRequest& box) override {
-    std::fprintf(stderr, "[%s] %s\n", box.title.c_str(), box.text.c_str());
+    standardErr() << "[" << box.title << "] " << box.text << "\n";
     if (box.buttons == MsgButtons::Ok) return MsgAnswer::Ok;
     return box.defaultNo ? MsgAnswer::No : MsgAnswer::Yes;
   }
@@ -77,8 +77,7 @@ int runWizard() {
 
 int renderWizardPage(const std::string& page, const std::string& pngPath) {
   if (page != "welcome" && page != "folder" && page != "install") {
-    std::fprintf(stderr, "tamberlin: unknown page '%s' (welcome, folder or install)\n",
-                 page.c_str());
+    standardErr() << "tamberlin: unknown page '" << page << "' (welcome, folder or install)\n";
     return 2;
   }
   OleSession ole;
@@ -87,12 +86,12 @@ int renderWizardPage(const std::string& page, const std::string& pngPath) {
   PrintedBoxes boxes;
   Win32WizardWindow window(GetModuleHandleW(nullptr), boxes);
   if (!window.create()) {
-    std::fprintf(stderr, "tamberlin: the wizard's window could not be created\n");
+    standardErr() << "tamberlin: the wizard's window could not be created\n";
     return 1;
   }
   Form1 form(window, realFileSystem(), boxes, Form1Setup{windowsDrives(), std::string()});
   if (std::optional<int> end = window.load(form)) {
-    std::fprintf(stderr, "tamberlin: the wizard ended at start-up (exit code %d)\n", *end);
+    standardErr() << "tamberlin: the wizard ended at start-up (exit code " << *end << ")\n";
     return 1;
   }
   if (page != "welcome") {
@@ -109,7 +108,7 @@ int renderWizardPage(const std::string& page, const std::string& pngPath) {
   bool written = shot && writePng(shot, utf8ToWide(pngPath));
   if (shot) DeleteObject(shot);
   if (!written) {
-    std::fprintf(stderr, "tamberlin: cannot write %s\n", pngPath.c_str());
+    standardErr() << "tamberlin: cannot write " << pngPath << "\n";
     return 1;
   }
   return 0;
