@@ -6,7 +6,7 @@
 # With --tests also build-win/tests/tamberlin-tests.exe: the unit tests of the portable code on
 # the Windows file layer, for running under Wine.
 # Each is static and stripped, and may import only DLLs that ship with Windows: the script
-# fails when one imports anything else.
+# fails when one imports anything else, or when the wizard links C++ streams.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -31,11 +31,22 @@ check_imports() {  # check_imports OBJDUMP EXE
   return $bad
 }
 
+# C++ streams (std::cout, string streams, file streams) bring the C++ library's locale support,
+# some 800 KB of a static exe: the program prints through platform/text_writer.h instead.
+check_no_streams() {  # check_no_streams LINKER_MAP EXE
+  if grep -Eq 'libstdc\+\+\.a\((ios_init|locale_init)\.o\)' "$1"; then
+    echo "error: $2 links C++ streams; $1 tells which object needs them" >&2
+    return 1
+  fi
+}
+
 build_arch() {  # build_arch MINGW_ARCH EXE_SUFFIX
   local arch=$1 suffix=$2 dir="$out/$1"
   cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_EXE_LINKER_FLAGS_MINSIZEREL=-s >/dev/null
+    -DCMAKE_BUILD_TYPE=MinSizeRel "-DCMAKE_EXE_LINKER_FLAGS_MINSIZEREL=-s -Wl,-Map=tamberlin.map" \
+    >/dev/null
   cmake --build "$dir" --target tamberlin -j 2
+  check_no_streams "$dir/tamberlin.map" "$dir/tamberlin.exe"
   cp "$dir/tamberlin.exe" "$out/tamberlin-$suffix.exe"
   check_imports "$arch-w64-mingw32-objdump" "$out/tamberlin-$suffix.exe"
 }
