@@ -37,15 +37,15 @@ const ControlPlace& placeOf(ControlId id) {
   throw std::logic_error("control without a place in the layout table");
 }
 
-const FontSpec& fontOf(FontId font) {
+const FontChoice& fontOf(FontId font) {
   // Tahoma and Verdana first, then look-alikes: DejaVu Sans Condensed is close to Tahoma's width
   // where plain DejaVu Sans runs about a seventh wider and would overflow the labels.
-  static const FontSpec title{{"Verdana", "DejaVu Sans", "Bitstream Vera Sans", "Sans Serif"},
+  static const FontChoice title{{"Verdana", "DejaVu Sans", "Bitstream Vera Sans", "Sans Serif"},
                               14.25};
-  static const FontSpec body{
+  static const FontChoice body{
       {"Tahoma", "DejaVu Sans Condensed", "Liberation Sans", "Arial", "DejaVu Sans", "Sans Serif"},
       9.75};
-  static const FontSpec window{{"MS Sans Serif", "Tahoma", "DejaVu Sans Condensed",
+  static const FontChoice window{{"MS Sans Serif", "Tahoma", "DejaVu Sans Condensed",
                                 "Liberation Sans", "Arial", "DejaVu Sans", "Sans Serif"},
                                8.25};
   switch (font) {

@@ -42,7 +42,7 @@ struct ControlPlace {
 };
 
 /// A font as the layout asks for it: the first family the system has wins.
-struct FontSpec {
+struct FontChoice {
   std::vector<std::string> families;
   double pointSize;
 };
@@ -60,7 +60,7 @@ const std::vector<ControlPlace>& layoutTable();
 /// The row of `id`; every ControlId has one.
 const ControlPlace& placeOf(ControlId id);
 
-const FontSpec& fontOf(FontId font);
+const FontChoice& fontOf(FontId font);
 
 /// Keyboard focus order; hidden controls are passed over. Focus starts on the first.
 const std::vector<ControlId>& focusOrder();

@@ -7,7 +7,7 @@
 
 namespace tamberlin {
 
-QFont qtFont(const FontSpec& wanted) {
+QFont qtFont(const FontChoice& wanted) {
   QFont font;
   const QStringList installed = QFontDatabase::families();
   for (const std::string& family : wanted.families) {

@@ -10,7 +10,7 @@ namespace tamberlin {
 
 /// The font `wanted`: its first family that the system really has (not a substitute that the
 /// font configuration offers for any name), at its point size.
-QFont qtFont(const FontSpec& wanted);
+QFont qtFont(const FontChoice& wanted);
 
 /// The window's icon: a 32 x 32 picture drawn here, so the program needs no picture file.
 QIcon wizardIcon();

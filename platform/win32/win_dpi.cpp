@@ -62,9 +62,9 @@ SIZE outerSizeFor(int width, int height, DWORD style, DWORD exStyle, int dpi) {
 }
 
 HFONT createLayoutFont(FontId font, int dpi) {
-  const FontSpec& spec = fontOf(font);
+  const FontChoice& choice = fontOf(font);
   std::wstring family = L"Tahoma";
-  for (const std::string& candidate : spec.families) {
+  for (const std::string& candidate : choice.families) {
     std::wstring w = utf8ToWide(candidate);
     if (systemHasFont(w)) {
       family = w;
@@ -72,7 +72,7 @@ HFONT createLayoutFont(FontId font, int dpi) {
     }
   }
   LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(spec.pointSize * dpi / 72.0));
+  lf.lfHeight = -static_cast<LONG>(std::lround(choice.pointSize * dpi / 72.0));
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = CLEARTYPE_QUALITY;
