@@ -64,7 +64,8 @@ fi
 
 if [ $with_tests = 1 ]; then
   cmake -S tools/win32-tests -B "$out/tests" -G Ninja -DCMAKE_SYSTEM_NAME=Windows \
-    -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix -DCMAKE_BUILD_TYPE=Release >/dev/null
+    -DCMAKE_C_COMPILER=x86_64-w64-mingw32-gcc-posix -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$out/tests" -j 2
 fi
 
