@@ -1,7 +1,7 @@
 // UseFileNameToIMG: one file added to the archive as a new entry, in an order that a crash at
 // any write survives: moved data, then the records that point at it, then the new data and its
 // (still invisible) record, and last the count that makes the record visible; each step on
-// stable storage before the next.
+// stable storage before the next (the count itself too, unless that flush is deferred).
 #include <algorithm>
 #include <cstdint>
 
@@ -33,6 +33,12 @@ void writeField(ArchiveEdit& edit, std::int64_t pos, std::int32_t value) {
 void writeRecord(ArchiveEdit& edit, const IMGEntry& e) {
   const RecordBytes r = encodeRecord(e);
   edit.write(e.dirPos, r.data(), r.size());
+}
+
+/// True when the new record ends in a sector that the directory before it did not reach.
+bool reachesNewSector(const AddPlan& plan) {
+  const std::int64_t before = kHeaderSize + kRecordSize * (std::int64_t{plan.newCount} - 1);
+  return sectorsFor(before + kRecordSize) > sectorsFor(before);
 }
 
 /// Copies each moved entry's whole sectors (as far as the old file holds them) to their new
@@ -71,6 +77,7 @@ void Module1::UseFileNameToIMG(const std::string& newFilePath, const std::int32_
 void Module1::addEntry(BinaryFile& archive, const std::string& newFilePath,
                        const std::string& name) {
   verifyTable(archive);
+  flushOtherPending();
   auto source = fs_.open(newFilePath, OpenMode::Read);
   const std::int64_t bytes = source->length();
   const AddPlan plan = planAdd(IMGDir, archive.length(), bytes, name);
@@ -89,12 +96,16 @@ void Module1::addEntry(BinaryFile& archive, const std::string& newFilePath,
     }
     moveEntries(edit, plan.moves);
     copyBytes(*source, 1, archive, sectorPos(plan.entry.offset), bytes, progress);
+    // A record that reaches a sector the directory did not use lands on free space, which the
+    // change whose last flush was deferred may have freed (a replaced entry's old data right
+    // after the directory): the record that moved away from it reaches the disk first.
+    if (!pendingPath_.empty() && !edit.flushed() && reachesNewSector(plan)) edit.sync();
     // The record lies beyond the count until the count is written, so the new data and its
     // record can reach the disk in either order: one flush covers both.
     writeRecord(edit, plan.entry);
     edit.sync();
     writeField(edit, kCountPos, plan.newCount);
-    edit.sync();
+    lastFlush(edit);
     edit.commit();
   } catch (const RuntimeError& e) {
     abandon(edit, e);

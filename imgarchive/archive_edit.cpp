@@ -21,6 +21,7 @@ void ArchiveEdit::write(std::int64_t pos, const void* data, std::size_t n) {
 
 void ArchiveEdit::sync() {
   file_.sync();
+  flushed_ = true;
 }
 
 void ArchiveEdit::rollback() {
@@ -29,13 +30,13 @@ void ArchiveEdit::rollback() {
     const Saved& s = saved_.back();
     if (!s.bytes.empty()) {
       file_.write(s.pos, s.bytes.data(), s.bytes.size());
-      file_.sync();
+      sync();
     }
     saved_.pop_back();
   }
   if (file_.length() > oldLength_) {
     file_.truncate(oldLength_);
-    file_.sync();
+    sync();
   }
 }
 

@@ -24,6 +24,9 @@ class ArchiveEdit {
   void write(std::int64_t pos, const void* data, std::size_t n);
   /// Flushes everything written so far to stable storage.
   void sync();
+  /// True once a flush of the file (by sync or by rollback) has succeeded: it covered every
+  /// byte written to the file before it, whoever wrote them.
+  bool flushed() const { return flushed_; }
   /// The change is complete: nothing will be taken back.
   void commit() { committed_ = true; }
   bool committed() const { return committed_; }
@@ -44,6 +47,7 @@ class ArchiveEdit {
   std::int64_t oldLength_;
   std::vector<Saved> saved_;
   bool committed_ = false;
+  bool flushed_ = false;
 };
 
 }  // namespace tamberlin

@@ -50,11 +50,13 @@ void Module1::abandon(ArchiveEdit& edit, const RuntimeError& failure) {
   try {
     edit.rollback();
   } catch (const RuntimeError& e) {
+    noteFlushes(edit);
     distrustTable();
     throw RuntimeError(failure.number(), failure.detail() +
                                              "; the archive could not be put back as it was (" +
                                              e.text() + "), read it again before changing it");
   }
+  noteFlushes(edit);
   throw failure;
 }
 

@@ -4,10 +4,12 @@
 //
 // Every change is ordered so that a crash at any write leaves a valid archive: data before the
 // record that points at it, a record before the entry count that makes it visible, each step
-// flushed to stable storage before the next. A failed add or replace is taken back as a whole
-// (the archive and the table as they were before it) and then shown in the routine's Yes/No
-// error box (title "Veldra"): No ends the program (throws ProgramEnd), Yes returns to the
-// caller, which goes on.
+// flushed to stable storage before the next. The last flush of an add (after the count) or of a
+// replace (after the record) only makes the change durable; an owner that runs many changes may
+// defer it (deferLastFlush) and flush once at the end (flushPending). A failed add or replace is
+// taken back as a whole (the archive and the table as they were before it) and then shown in the
+// routine's Yes/No error box (title "Veldra"): No ends the program (throws ProgramEnd), Yes returns
+// to the caller, which goes on.
 
 #include <cstdint>
 #include <functional>
@@ -63,6 +65,20 @@ class Module1 {
   /// False after a ReadIMG that failed or found a short directory: no write trusts the table.
   bool tableComplete() const { return tableComplete_; }
 
+  /// With `on`, a successful add or replace skips its last flush and leaves its archive
+  /// pending. Crash safety does not depend on that flush: the next change's first flush covers
+  /// the whole file before anything that relies on it is written (an add whose record would
+  /// land on space the pending change freed flushes before that write). The next change of the
+  /// same archive clears the mark with its flushes; one of another archive flushes the pending
+  /// one first. Off by default; whoever turns it on calls flushPending before reporting success.
+  void deferLastFlush(bool on) { deferLastFlush_ = on; }
+  /// Flushes the archive whose last flush was deferred, opened again by the path it was changed
+  /// through, and clears the mark. Nothing to do when none is pending. Throws RuntimeError
+  /// (naming the archive) when it fails; the archive then stays pending.
+  void flushPending();
+  /// The archive whose last flush was deferred and has not happened since; empty when none.
+  const std::string& pendingFlush() const { return pendingPath_; }
+
  private:
   /// Shows the error box of routine `sub` (prompt prefix as that routine's box has it). Returns
   /// when the user answers Yes; throws ProgramEnd on No.
@@ -79,6 +95,14 @@ class Module1 {
   /// thrown says so too.
   [[noreturn]] void abandon(ArchiveEdit& edit, const RuntimeError& failure);
 
+  /// Before a change of the table's archive (verified): flushes a pending archive that is
+  /// another file.
+  void flushOtherPending();
+  /// The last flush of a successful change of the table's archive: done now, or deferred.
+  void lastFlush(ArchiveEdit& edit);
+  /// After a change that failed: a flush it made covered the pending archive (the same file).
+  void noteFlushes(const ArchiveEdit& edit);
+
   /// The add and replace proper: they change the file and the table, or throw. A RuntimeError
   /// leaves the archive as it was (see ArchiveEdit) or, when even that failed, distrusts the
   /// table.
@@ -93,6 +117,10 @@ class Module1 {
   std::string tablePath_;  ///< native path of the archive the table was read from
   std::uint64_t tableFileId_ = 0;
   bool tableComplete_ = false;  ///< false after a failed or short read
+  bool deferLastFlush_ = false;
+  std::string pendingPath_;      ///< the archive whose last flush was deferred, as named
+  std::string pendingNative_;    ///< its native path (as tablePath_)
+  std::uint64_t pendingId_ = 0;  ///< its file identity (as tableFileId_)
 };
 
 }  // namespace tamberlin

@@ -47,6 +47,7 @@ void Module1::ReplaceFileInIMG(std::int32_t entryIndex, const std::string& newFi
 void Module1::replaceEntry(BinaryFile& archive, std::int32_t entryIndex,
                            const std::string& newFilePath, std::int32_t& byteCount) {
   verifyTable(archive);
+  flushOtherPending();
   IMGEntry& slot = IMGDir[static_cast<std::size_t>(entryIndex)];
   const std::int64_t endSector = sectorsFor(archive.length());
   if (endSector >= kFirstUnreachableSector)
@@ -71,7 +72,7 @@ void Module1::replaceEntry(BinaryFile& archive, std::int32_t entryIndex,
     encodeField(static_cast<std::int32_t>(endSector), fields);
     encodeField(newSectors, fields + 4);
     edit.write(slot.dirPos, fields, sizeof fields);
-    edit.sync();
+    lastFlush(edit);
     edit.commit();
   } catch (const RuntimeError& e) {
     abandon(edit, e);

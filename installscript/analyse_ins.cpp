@@ -1,5 +1,6 @@
 // AnalyseINS: the script's lines run in order against the game folder.
 #include <cstdint>
+#include <optional>
 
 #include "installscript/containment.h"
 #include "installscript/field_reader.h"
@@ -7,6 +8,7 @@
 #include "installscript/form1_install.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
+#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
 
@@ -29,6 +31,9 @@ void checkNotEmpty(const std::string& field, std::size_t index, ScriptCommand co
 
 void Form1Install::AnalyseINS() {
   const auto total = static_cast<std::size_t>(static_cast<std::int32_t>(numNumHH));
+  // The flush that only makes an archive change durable waits for the end of the run: one per
+  // archive there instead of one per change.
+  archives_.deferLastFlush(true);
   try {
     for (std::size_t i = 0; i < total && i < insLines.size(); ++i) {
       const std::string& line = insLines[i];
@@ -39,14 +44,38 @@ void Form1Install::AnalyseINS() {
       window_.lineDone(i, total);
     }
   } catch (const RuntimeError&) {
-    try {
-      syncCopiedFolders();
-    } catch (const RuntimeError&) {
-      // The line's own error is the one to report.
-    }
+    makeDurableQuietly();
+    throw;
+  } catch (const ProgramEnd&) {
+    // "No" in an engine's error box: what earlier lines did stays done, durably.
+    makeDurableQuietly();
     throw;
   }
-  syncCopiedFolders();
+  makeDurable();
+}
+
+void Form1Install::makeDurable() {
+  std::optional<RuntimeError> first;
+  try {
+    syncCopiedFolders();
+  } catch (const RuntimeError& e) {
+    first = e;
+  }
+  try {
+    archives_.flushPending();
+  } catch (const RuntimeError& e) {
+    if (!first) first = e;
+  }
+  archives_.deferLastFlush(false);
+  if (first) throw *first;
+}
+
+void Form1Install::makeDurableQuietly() {
+  try {
+    makeDurable();
+  } catch (const RuntimeError&) {
+    // The error that stopped the run is the one to report.
+  }
 }
 
 void Form1Install::syncCopiedFolders() {

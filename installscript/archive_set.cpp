@@ -1,5 +1,7 @@
 #include "installscript/archive_set.h"
 
+#include <optional>
+
 #include "imgarchive/engine_view.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -60,6 +62,7 @@ void ArchiveSet::registerKeys(Archive& a, const std::string& path) {
 void ArchiveSet::adopt(Module1& engine, const std::string& path) {
   auto a = std::make_unique<Archive>();
   a->engine = &engine;
+  engine.deferLastFlush(deferLastFlush_);
   registerKeys(*a, path);
   archives_.push_back(std::move(a));
 }
@@ -70,6 +73,7 @@ ArchiveSet::Archive& ArchiveSet::archiveFor(const std::string& path) {
   a->list = std::make_unique<UnshownList>();
   a->owned = std::make_unique<Module1>(fs_, status_, *a->list, boxes_);
   a->engine = a->owned.get();
+  a->engine->deferLastFlush(deferLastFlush_);
   Archive& ref = *a;
   archives_.push_back(std::move(a));
   // Registered before the read, so that an archive whose read fails is not read again; and
@@ -94,6 +98,23 @@ void ArchiveSet::syncIndex(Archive& a) {
   for (std::size_t k = a.indexed + 1; k <= last; ++k)
     a.index.add(static_cast<std::int32_t>(k), dir[k]);
   a.indexed = last;
+}
+
+void ArchiveSet::deferLastFlush(bool on) {
+  deferLastFlush_ = on;
+  for (auto& a : archives_) a->engine->deferLastFlush(on);
+}
+
+void ArchiveSet::flushPending() {
+  std::optional<RuntimeError> first;
+  for (auto& a : archives_) {
+    try {
+      a->engine->flushPending();
+    } catch (const RuntimeError& e) {
+      if (!first) first = e;
+    }
+  }
+  if (first) throw *first;
 }
 
 std::int32_t ArchiveSet::find(const std::string& path, const std::string& name) {

@@ -45,6 +45,12 @@ class ArchiveSet {
   /// Archives known so far.
   std::size_t size() const { return archives_.size(); }
 
+  /// Turns the deferred last flush (Module1::deferLastFlush) on or off for every engine of the
+  /// set, those adopted or made later included.
+  void deferLastFlush(bool on);
+  /// Flushes every engine's pending archive. Tries them all; throws the first failure.
+  void flushPending();
+
  private:
   struct Archive;
 
@@ -62,6 +68,7 @@ class ArchiveSet {
   MessageBoxes& boxes_;
   std::vector<std::unique_ptr<Archive>> archives_;
   std::map<std::string, Archive*> byKey_;
+  bool deferLastFlush_ = false;
 };
 
 }  // namespace tamberlin

@@ -64,7 +64,9 @@ class Form1Install {
   /// 9 past kMaxLines lines.
   void ReadINS();
   /// Runs lines 0 .. numNumHH - 1 in order against saPath. The first error stops it and passes
-  /// up, naming the line; what earlier lines did stays done.
+  /// up, naming the line; what earlier lines did stays done. Archive changes defer their last
+  /// flush while it runs; it returns or passes an error up only after its changes are on stable
+  /// storage (a failure to get them there is an error too).
   void AnalyseINS();
   /// Runs the whole installation. Ends the program (throws ProgramEnd{0}) after
   /// "Installation Complete"; an error that no routine handles escapes as a RuntimeError.
@@ -98,6 +100,11 @@ class Form1Install {
 
   /// Makes the renames of this run's copies durable: each folder once, not once per file.
   void syncCopiedFolders();
+  /// Puts what the run changed on stable storage: the renames of its copies and the archives
+  /// whose last flush was deferred. Tries all; throws the first failure. Turns deferral off.
+  void makeDurable();
+  /// makeDurable on a run that is ending with an error already: its own failures are dropped.
+  void makeDurableQuietly();
 
   ArchiveSet archives_;                  ///< one directory per archive the script names
   std::set<std::string> copiedFolders_;  ///< folders with renames not yet synced

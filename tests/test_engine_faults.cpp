@@ -1,11 +1,14 @@
 // The engine stopped dead after every single change of an add or a replace: each time the file
 // must still be an archive in which every old entry names its own complete bytes, and the new
-// entry (or the new data of a replaced one) is either absent or complete.
+// entry (or the new data of a replaced one) is either absent or complete. And the deferred last
+// flush: one flush fewer per change, made up by the next change or by flushPending.
 #include <gtest/gtest.h>
 
 #include "platform/fault_file_system.h"
+#include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "support/flush_log.h"
 
 namespace tamberlin {
 namespace {
@@ -188,6 +191,134 @@ TEST(EngineFaults, ReplaceSurvivesStopAtEveryChange) {
       break;
     }
   }
+}
+
+// --- the deferred last flush ----------------------------------------------------------------
+
+/// Flushes of one add (with moves) and one replace on a fresh crowded archive.
+struct Flushes {
+  long add = 0;
+  long replace = 0;
+};
+
+Flushes flushesOfAddAndReplace(bool defer) {
+  TempDir dir;
+  const std::string path = dir.file("gta3.img");
+  writeBytes(dir.file("car.dff"), pattern(510, 3 * 2048 + 7));
+  writeBytes(dir.file("new.txd"), pattern(511, 2048 + 1));
+  const std::vector<Rec> recs = crowded();
+  writeBytes(path, makeArchive(recs, endOf(recs)));
+  FaultFileSystem faults(realFileSystem());
+  EngineRig rig(faults);
+  rig.engine.deferLastFlush(defer);
+  rig.engine.ReadIMG(path);
+  rig.engine.imgPath = path;
+  Flushes f;
+  rig.engine.UseFileNameToIMG(dir.file("car.dff"), kZero, kZero, "");
+  f.add = faults.calls(FsCall::Sync);
+  EXPECT_EQ(rig.engine.pendingFlush(), defer ? path : "");
+  std::int32_t bytes = 0;
+  rig.engine.ReplaceFileInIMG(5, dir.file("new.txd"), 0, bytes);
+  f.replace = faults.calls(FsCall::Sync) - f.add;
+  EXPECT_EQ(rig.engine.pendingFlush(), defer ? path : "") << "the replace is pending now";
+  EXPECT_TRUE(rig.boxes.shown.empty()) << rig.onlyBox();
+  const long before = faults.calls(FsCall::Sync);
+  rig.engine.flushPending();
+  EXPECT_EQ(faults.calls(FsCall::Sync) - before, defer ? 1 : 0);
+  EXPECT_EQ(rig.engine.pendingFlush(), "");
+  rig.engine.flushPending();
+  EXPECT_EQ(faults.calls(FsCall::Sync) - before, defer ? 1 : 0) << "nothing left to flush";
+  EXPECT_EQ(checkAfterStop(path, recs, 5), recs.size() + 1);
+  return f;
+}
+
+TEST(DeferredFlush, AddAndReplaceEachSkipOnlyTheirLastFlush) {
+  const Flushes plain = flushesOfAddAndReplace(false);
+  const Flushes deferred = flushesOfAddAndReplace(true);
+  EXPECT_GE(plain.add, 4) << "moves, their records, the data and record, the count";
+  EXPECT_EQ(plain.replace, 2);
+  EXPECT_EQ(deferred.add, plain.add - 1);
+  EXPECT_EQ(deferred.replace, plain.replace - 1);
+}
+
+TEST(DeferredFlush, AChangeOfAnotherArchiveFlushesThePendingOneFirst) {
+  TempDir dir;
+  const std::string first = dir.file("first.img");
+  const std::string second = dir.file("second.img");
+  writeBytes(first, makeArchive({{1, 1, "a.dff"}}, 2 * 2048));
+  writeBytes(second, makeArchive({{1, 1, "b.dff"}}, 2 * 2048));
+  writeBytes(dir.file("x.col"), "X");
+  FaultFileSystem faults(realFileSystem());
+  EngineRig rig(faults);
+  rig.engine.deferLastFlush(true);
+  rig.engine.ReadIMG(first);
+  rig.engine.imgPath = first;
+  rig.engine.UseFileNameToIMG(dir.file("x.col"), kZero, kZero, "");
+  ASSERT_EQ(rig.engine.pendingFlush(), first);
+
+  rig.engine.ReadIMG(second);
+  rig.engine.imgPath = second;
+  faults.failCall(FsCall::Sync, 1, err::kDeviceIO);  // the pending archive's flush
+  rig.boxes.answers.push_back(MsgAnswer::Yes);
+  rig.engine.UseFileNameToIMG(dir.file("x.col"), kZero, kZero, "");
+  ASSERT_EQ(rig.boxes.shown.size(), 1u) << "a failed flush of the other archive is an error";
+  EXPECT_NE(rig.boxes.shown[0].text.find("first.img"), std::string::npos) << rig.onlyBox();
+  EXPECT_EQ(parseArchive(readBytes(second)).count, 1u) << "the second archive is not touched";
+  EXPECT_EQ(rig.engine.pendingFlush(), first) << "still pending";
+
+  rig.engine.UseFileNameToIMG(dir.file("x.col"), kZero, kZero, "");
+  EXPECT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(parseArchive(readBytes(second)).count, 2u);
+  EXPECT_EQ(rig.engine.pendingFlush(), second);
+
+  faults.failCall(FsCall::Sync, 1, err::kDeviceIO);
+  try {
+    rig.engine.flushPending();
+    FAIL() << "a failed flush is reported";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), err::kDeviceIO);
+    EXPECT_NE(e.detail().find(second), std::string::npos) << e.detail();
+  }
+  EXPECT_EQ(rig.engine.pendingFlush(), second);
+}
+
+TEST(DeferredFlush, AnAddOntoSectorsADeferredReplaceFreedFlushesTheReplaceFirst) {
+  // 63 records fill sector 0; entry 1's data is sector 1. Once entry 1 is replaced, the 64th
+  // record lands on its old data with no entry in the way: had the replace's record not reached
+  // the disk, a power cut would leave entry 1 naming a record's bytes.
+  std::vector<Rec> recs;
+  for (std::uint32_t k = 1; k <= 63; ++k) recs.push_back({k, 1, "e" + std::to_string(k) + ".dff"});
+  TempDir dir;
+  const std::string path = dir.file("gta3.img");
+  writeBytes(path, makeArchive(recs, endOf(recs)));
+  writeBytes(dir.file("new.dff"), pattern(520, 100));
+  writeBytes(dir.file("add.col"), pattern(521, 300));
+  testing::FlushLog log;
+  EngineRig rig(log);
+  rig.engine.deferLastFlush(true);
+  rig.engine.ReadIMG(path);
+  rig.engine.imgPath = path;
+  std::int32_t bytes = 0;
+  rig.engine.ReplaceFileInIMG(1, dir.file("new.dff"), 0, bytes);
+  rig.engine.UseFileNameToIMG(dir.file("add.col"), kZero, kZero, "");
+  ASSERT_TRUE(rig.boxes.shown.empty()) << rig.onlyBox();
+
+  const auto& events = log.events(path);
+  std::size_t record = events.size(), onOldData = events.size();
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    if (events[i].kind != 'w') continue;
+    if (events[i].pos == 9) record = i;  // the replace's record (offset and size)
+    if (record < i && events[i].pos <= 2 * 2048 && events[i].pos + events[i].n - 1 > 2048) {
+      onOldData = i;
+      break;
+    }
+  }
+  ASSERT_LT(onOldData, events.size()) << "the add wrote its record over entry 1's old data";
+  bool flushedBetween = false;
+  for (std::size_t i = record + 1; i < onOldData; ++i) flushedBetween |= events[i].kind == 's';
+  EXPECT_TRUE(flushedBetween) << "the replace's record reaches the disk before its old data goes";
+  EXPECT_EQ(checkAfterStop(path, recs, 1), recs.size() + 1);
+  EXPECT_EQ(rig.engine.pendingFlush(), path);
 }
 
 }  // namespace

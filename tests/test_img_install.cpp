@@ -4,12 +4,14 @@
 #include <filesystem>
 
 #include "platform/runtime_error.h"
+#include "support/flush_log.h"
 #include "support/install_rig.h"
 
 namespace tamberlin {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FlushLog;
 using testing::InstallOutcome;
 using testing::InstallRig;
 using testing::makeArchive;
@@ -270,6 +272,49 @@ TEST_F(ImgInstallTest, TwoSpellingsOfTheGameArchiveShareOneTable) {
   EXPECT_EQ(count(rig.status.history, "Reading IMG..."), 1u);
   EXPECT_EQ(p.records[3].name.substr(0, 5), "n.col");
   EXPECT_EQ(p.records[4].name.substr(0, 5), "m.col");
+}
+
+// --- durable before complete -------------------------------------------------------------------
+
+std::size_t flushes(const std::string& log) {
+  return static_cast<std::size_t>(std::count(log.begin(), log.end(), 's'));
+}
+
+TEST(DurableInstall, EveryArchiveIsFlushedAfterItsLastChangeAndOncePerChangeLess) {
+  FlushLog log;
+  InstallRig rig(InstallRig::defaultArchive(), log);
+  const std::string other = rig.gameFile("models/other.img");
+  writeBytes(other, makeArchive({{2, 1, "x.dff"}}, 3 * kSector));
+  rig.writeMod("n.col", "N");
+  rig.writeMod("m.col", "M");
+  rig.writeScript(
+      "ADDINIMG \\models\\gta3.img, n.col\r\n"
+      "ADDINIMG models\\other.img, n.col\r\n"
+      "REPINIMG \\models\\gta3.img, car.dff, m.col\r\n"
+      "ADDINIMG \\models\\gta3.img, m.col\r\n");
+  ASSERT_TRUE(rig.install().completed);
+  EXPECT_EQ(rig.boxes.shown.back().text, "Installation Complete");
+  const std::string gta3 = log.kinds(rig.archivePath());
+  ASSERT_FALSE(gta3.empty());
+  EXPECT_EQ(gta3.back(), 's') << gta3;
+  // Three changes without moves, each with one flush where it had two, and one at the end.
+  EXPECT_EQ(flushes(gta3), 3u + 1u) << gta3;
+  EXPECT_EQ(log.kinds(other).back(), 's') << log.kinds(other);
+  EXPECT_EQ(parseArchive(readBytes(rig.archivePath())).count, 5u);
+}
+
+TEST(DurableInstall, ALineThatFailsStillLeavesTheArchiveFlushed) {
+  FlushLog log;
+  InstallRig rig(InstallRig::defaultArchive(), log);
+  rig.writeMod("n.col", "N");
+  rig.writeScript("ADDINIMG \\models\\gta3.img, n.col\r\nADD missing.txt, x.txt\r\n");
+  InstallOutcome o = rig.install();
+  EXPECT_EQ(o.error, err::kFileNotFound) << "the line's own error is reported";
+  EXPECT_NE(o.detail.find("missing.txt"), std::string::npos) << o.detail;
+  const std::string gta3 = log.kinds(rig.archivePath());
+  ASSERT_FALSE(gta3.empty());
+  EXPECT_EQ(gta3.back(), 's') << gta3;
+  EXPECT_EQ(parseArchive(readBytes(rig.archivePath())).count, 4u);
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#pragma once
+// The real file system, logging per native path the writes and truncates of open files and their
+// flushes, in order: what reaches the disk in which order when the power fails.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tamberlin::testing {
+
+class FlushLog : public FileSystem {
+ public:
+  struct Event {
+    char kind;             ///< 'w' a write or truncate, 's' a flush
+    std::int64_t pos = 0;  ///< first byte written (1-based), or the new length
+    std::int64_t n = 0;    ///< bytes written
+  };
+
+  std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override {
+    return std::make_unique<File>(inner_.open(path, mode), events_[inner_.nativePath(path)]);
+  }
+  FileInfo stat(const std::string& path) override { return inner_.stat(path); }
+  std::vector<DirEntry> list(const std::string& dir) override { return inner_.list(dir); }
+  void makeDir(const std::string& path) override { inner_.makeDir(path); }
+  void removeFile(const std::string& path) override { inner_.removeFile(path); }
+  void rename(const std::string& from, const std::string& to) override { inner_.rename(from, to); }
+  void syncDir(const std::string& dir) override { inner_.syncDir(dir); }
+  std::uint64_t freeSpace(const std::string& dir) override { return inner_.freeSpace(dir); }
+  std::string nativePath(const std::string& path) override { return inner_.nativePath(path); }
+  std::string currentDir() override { return inner_.currentDir(); }
+
+  /// The events of the file at `path` so far.
+  const std::vector<Event>& events(const std::string& path) {
+    return events_[inner_.nativePath(path)];
+  }
+  /// Their kinds as a string ("wwsw...").
+  std::string kinds(const std::string& path) {
+    std::string k;
+    for (const Event& e : events(path)) k += e.kind;
+    return k;
+  }
+
+ private:
+  class File : public BinaryFile {
+   public:
+    File(std::unique_ptr<BinaryFile> inner, std::vector<Event>& log)
+        : inner_(std::move(inner)), log_(log) {}
+    std::size_t read(std::int64_t pos, void* buf, std::size_t n) override {
+      return inner_->read(pos, buf, n);
+    }
+    void write(std::int64_t pos, const void* buf, std::size_t n) override {
+      log_.push_back({'w', pos, static_cast<std::int64_t>(n)});
+      inner_->write(pos, buf, n);
+    }
+    std::int64_t length() override { return inner_->length(); }
+    void truncate(std::int64_t length) override {
+      log_.push_back({'w', length, 0});
+      inner_->truncate(length);
+    }
+    void sync() override {
+      inner_->sync();
+      log_.push_back({'s'});
+    }
+    void close() override { inner_->close(); }
+    const std::string& path() const override { return inner_->path(); }
+
+   private:
+    std::unique_ptr<BinaryFile> inner_;
+    std::vector<Event>& log_;
+  };
+
+  FileSystem& inner_ = realFileSystem();
+  std::map<std::string, std::vector<Event>> events_;
+};
+
+}  // namespace tamberlin::testing
