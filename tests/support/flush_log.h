@@ -21,7 +21,8 @@ class FlushLog : public FileSystem {
   };
 
   std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override {
-    return std::make_unique<File>(inner_.open(path, mode), events_[inner_.nativePath(path)]);
+    auto file = inner_.open(path, mode);
+    return std::make_unique<File>(std::move(file), events_[key(path)]);
   }
   FileInfo stat(const std::string& path) override { return inner_.stat(path); }
   std::vector<DirEntry> list(const std::string& dir) override { return inner_.list(dir); }
@@ -35,7 +36,7 @@ class FlushLog : public FileSystem {
 
   /// The events of the file at `path` so far.
   const std::vector<Event>& events(const std::string& path) {
-    return events_[inner_.nativePath(path)];
+    return events_[key(path)];
   }
   /// Their kinds as a string ("wwsw...").
   std::string kinds(const std::string& path) {
@@ -45,6 +46,12 @@ class FlushLog : public FileSystem {
   }
 
  private:
+  /// One key per file, however a path spells it: its identity where the platform gives one.
+  std::string key(const std::string& path) {
+    FileInfo info = inner_.stat(path);
+    return info.id != 0 ? "#" + std::to_string(info.id) : inner_.nativePath(path);
+  }
+
   class File : public BinaryFile {
    public:
     File(std::unique_ptr<BinaryFile> inner, std::vector<Event>& log)
