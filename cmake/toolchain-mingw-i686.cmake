@@ -1,20 +1,5 @@
 # Cross-compiling for Windows (32-bit x86) with Debian's mingw-w64 toolchain:
 #   cmake -S . -B build-win/i686 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(TAMBERLIN_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TAMBERLIN_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${TAMBERLIN_MINGW_PREFIX}-g++)
-set(CMAKE_RC_COMPILER ${TAMBERLIN_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TAMBERLIN_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# One self-contained exe: the C++ and GCC run-times linked in, so only system DLLs are imported;
-# unused functions of them are dropped to keep it small. The Windows API in its UTF-16 form, and
-# no call newer than Windows 7 (later ones are looked up at run time).
-set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections -DUNICODE -D_UNICODE -DNOMINMAX -D_WIN32_WINNT=0x0601 -DWINVER=0x0601")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--gc-sections")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain-common.cmake)
