@@ -5,6 +5,7 @@
 
 #include "app/console_boxes.h"
 #include "imgarchive/check.h"
+#include "imgarchive/engine_view.h"
 #include "imgarchive/entry_index.h"
 #include "imgarchive/module1.h"
 #include "platform/file_copy.h"
@@ -15,21 +16,10 @@
 namespace tamberlin {
 namespace {
 
-/// The engine's entry list, kept but not shown: the commands print from the table itself.
-class QuietList : public EntryList {
- public:
-  void addItem(const std::string& text) override { items_.push_back(text); }
-  std::size_t count() const override { return items_.size(); }
-  const std::string& item(std::size_t index) const override { return items_.at(index); }
-
- private:
-  std::vector<std::string> items_;
-};
-
 /// One run of the engine on one archive. The engine `m` is public: the actions drive it.
 class Engine {
   ImgContext& c_;
-  QuietList list_;  // declared before m, which holds on to it
+  ListBox list_;  // declared before m, which holds on to it
 
  public:
   explicit Engine(ImgContext& c) : c_(c), m(c.fs, c.status, list_, c.boxes) {}

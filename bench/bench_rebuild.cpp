@@ -17,7 +17,7 @@
 #include "imgarchive/format.h"
 #include "imgarchive/rebuild.h"
 #include "platform/file_copy.h"
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/runtime_error.h"
 
 namespace tamberlin {
@@ -41,24 +41,12 @@ class PlainFile : public BinaryFile {
   std::unique_ptr<BinaryFile> f_;
 };
 
-class PlainFileSystem : public FileSystem {
+class PlainFileSystem : public ForwardingFileSystem {
  public:
-  explicit PlainFileSystem(FileSystem& fs) : fs_(fs) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
   std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override {
-    return std::make_unique<PlainFile>(fs_.open(path, mode));
+    return std::make_unique<PlainFile>(inner_.open(path, mode));
   }
-  FileInfo stat(const std::string& path) override { return fs_.stat(path); }
-  std::vector<DirEntry> list(const std::string& dir) override { return fs_.list(dir); }
-  void makeDir(const std::string& path) override { fs_.makeDir(path); }
-  void removeFile(const std::string& path) override { fs_.removeFile(path); }
-  void rename(const std::string& from, const std::string& to) override { fs_.rename(from, to); }
-  void syncDir(const std::string& dir) override { fs_.syncDir(dir); }
-  std::uint64_t freeSpace(const std::string& dir) override { return fs_.freeSpace(dir); }
-  std::string nativePath(const std::string& path) override { return fs_.nativePath(path); }
-  std::string currentDir() override { return fs_.currentDir(); }
-
- private:
-  FileSystem& fs_;
 };
 
 /// A fresh folder of this process's own (benchmarks of several builds may run at once).

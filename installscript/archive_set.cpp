@@ -7,24 +7,11 @@
 #include "platform/runtime_error.h"
 
 namespace tamberlin {
-namespace {
-
-/// Engines of archives other than the game's own never fill a visible list.
-class UnshownList : public EntryList {
- public:
-  void addItem(const std::string& text) override { items_.push_back(text); }
-  std::size_t count() const override { return items_.size(); }
-  const std::string& item(std::size_t index) const override { return items_.at(index); }
-
- private:
-  std::vector<std::string> items_;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 struct ArchiveSet::Archive {
   Module1* engine = nullptr;
-  std::unique_ptr<UnshownList> list;
+  std::unique_ptr<ListBox> list;
   std::unique_ptr<Module1> owned;
   EntryIndex index;
   std::size_t indexed = 0;  ///< table slots 1..indexed are in the index
@@ -70,7 +57,7 @@ void ArchiveSet::adopt(Module1& engine, const std::string& path) {
 ArchiveSet::Archive& ArchiveSet::archiveFor(const std::string& path) {
   if (Archive* known = lookup(path)) return *known;
   auto a = std::make_unique<Archive>();
-  a->list = std::make_unique<UnshownList>();
+  a->list = std::make_unique<ListBox>();
   a->owned = std::make_unique<Module1>(fs_, status_, *a->list, boxes_);
   a->engine = a->owned.get();
   a->engine->deferLastFlush(deferLastFlush_);

@@ -19,17 +19,6 @@ namespace tamberlin {
 class FileSystem;
 class MessageBoxes;
 
-/// The hidden list box List1: one item per directory entry, in directory order.
-class ListBox : public EntryList {
- public:
-  void addItem(const std::string& text) override { items_.push_back(text); }
-  std::size_t count() const override { return items_.size(); }
-  const std::string& item(std::size_t index) const override { return items_.at(index); }
-
- private:
-  std::vector<std::string> items_;
-};
-
 /// What the installation needs from the window beyond its status line and message boxes.
 class InstallWindow {
  public:

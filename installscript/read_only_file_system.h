@@ -4,29 +4,21 @@
 // archives through the same engine code as an installation, and this makes sure that nothing
 // it does can write.
 
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace tamberlin {
 
-class ReadOnlyFileSystem : public FileSystem {
+class ReadOnlyFileSystem : public ForwardingFileSystem {
  public:
-  explicit ReadOnlyFileSystem(FileSystem& inner) : inner_(inner) {}
+  explicit ReadOnlyFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
 
   /// Opens for reading only; any other mode is error 70 (the archive reader then falls back to
   /// reading). Writes to a file opened here fail too.
   std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override;
-  FileInfo stat(const std::string& path) override { return inner_.stat(path); }
-  std::vector<DirEntry> list(const std::string& dir) override { return inner_.list(dir); }
   void makeDir(const std::string& path) override;
   void removeFile(const std::string& path) override;
   void rename(const std::string& from, const std::string& to) override;
   void syncDir(const std::string& /*dir*/) override {}
-  std::uint64_t freeSpace(const std::string& dir) override { return inner_.freeSpace(dir); }
-  std::string nativePath(const std::string& path) override { return inner_.nativePath(path); }
-  std::string currentDir() override { return inner_.currentDir(); }
-
- private:
-  FileSystem& inner_;
 };
 
 }  // namespace tamberlin

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace tamberlin {
 
@@ -15,17 +15,31 @@ namespace tamberlin {
 /// error handling of the program catches it.
 struct SimulatedCrash {};
 
-enum class FsCall { Open, Read, Write, Length, Truncate, Sync, Close, MakeDir, Remove, Rename, List };
+enum class FsCall {
+  Open,
+  Read,
+  Write,
+  Length,
+  Truncate,
+  Sync,
+  Close,
+  MakeDir,
+  Remove,
+  Rename,
+  List
+};
 
-class FaultFileSystem : public FileSystem {
+class FaultFileSystem : public ForwardingFileSystem {
  public:
-  explicit FaultFileSystem(FileSystem& inner) : inner_(inner) {}
+  explicit FaultFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
 
   /// The change after the first `k` changes throws SimulatedCrash instead of happening. Changes
   /// are writes, truncates, renames, removals and folders made. A negative k never stops.
   void crashAfterChanges(long k) { crashAfter_ = k; }
   /// The `nth` call (1-based) of `kind` from now on fails with run-time error `number`.
-  void failCall(FsCall kind, long nth, int number) { failures_[kind] = {calls_[kind] + nth, number}; }
+  void failCall(FsCall kind, long nth, int number) {
+    failures_[kind] = {calls_[kind] + nth, number};
+  }
   /// Changes made so far.
   long changes() const { return changes_; }
   long calls(FsCall kind) const {
@@ -34,15 +48,11 @@ class FaultFileSystem : public FileSystem {
   }
 
   std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override;
-  FileInfo stat(const std::string& path) override { return inner_.stat(path); }
   std::vector<DirEntry> list(const std::string& dir) override;
   void makeDir(const std::string& path) override;
   void removeFile(const std::string& path) override;
   void rename(const std::string& from, const std::string& to) override;
   void syncDir(const std::string& dir) override;
-  std::uint64_t freeSpace(const std::string& dir) override { return inner_.freeSpace(dir); }
-  std::string nativePath(const std::string& path) override { return inner_.nativePath(path); }
-  std::string currentDir() override { return inner_.currentDir(); }
 
   /// Counts a call of `kind` and throws when it is the one chosen to fail (used by open files).
   void onCall(FsCall kind, const std::string& path);
@@ -50,7 +60,6 @@ class FaultFileSystem : public FileSystem {
   void onChange();
 
  private:
-  FileSystem& inner_;
   long crashAfter_ = -1;
   long changes_ = 0;
   std::map<FsCall, long> calls_;

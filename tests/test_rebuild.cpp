@@ -10,7 +10,7 @@
 #include "imgarchive/rebuild.h"
 #include "imgarchive/rebuild_plan.h"
 #include "platform/fault_file_system.h"
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
@@ -360,23 +360,14 @@ TEST_F(RebuildFiles, AFailedCallLeavesTheArchiveAndNoTemporaryFile) {
 // The real file system whose in-system copy (the path rebuilds take on Linux) fails with error
 // 61 at its `failAt`th call; FaultFileSystem's files offer no such copy, so the tests above
 // go through read and write.
-class FailingFastCopy : public FileSystem {
+class FailingFastCopy : public ForwardingFileSystem {
  public:
-  explicit FailingFastCopy(long failAt) : failAt_(failAt) {}
+  explicit FailingFastCopy(long failAt) : ForwardingFileSystem(realFileSystem()), failAt_(failAt) {}
   long calls = 0;
 
   std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override {
-    return std::make_unique<File>(*this, fs_.open(path, mode));
+    return std::make_unique<File>(*this, inner_.open(path, mode));
   }
-  FileInfo stat(const std::string& path) override { return fs_.stat(path); }
-  std::vector<DirEntry> list(const std::string& dir) override { return fs_.list(dir); }
-  void makeDir(const std::string& path) override { fs_.makeDir(path); }
-  void removeFile(const std::string& path) override { fs_.removeFile(path); }
-  void rename(const std::string& from, const std::string& to) override { fs_.rename(from, to); }
-  void syncDir(const std::string& dir) override { fs_.syncDir(dir); }
-  std::uint64_t freeSpace(const std::string& dir) override { return fs_.freeSpace(dir); }
-  std::string nativePath(const std::string& path) override { return fs_.nativePath(path); }
-  std::string currentDir() override { return fs_.currentDir(); }
 
  private:
   struct File : BinaryFile {
@@ -399,7 +390,6 @@ class FailingFastCopy : public FileSystem {
     std::unique_ptr<BinaryFile> f;
   };
 
-  FileSystem& fs_ = realFileSystem();
   long failAt_;
 };
 

@@ -26,7 +26,7 @@ bool below(const std::string& path, const std::string& folder) {
 
 JailFileSystem::JailFileSystem(FileSystem& inner, std::vector<std::string> folders,
                                std::vector<std::string> files)
-    : inner_(inner) {
+    : ForwardingFileSystem(inner) {
   for (const std::string& f : folders) folders_.push_back(resolved(f));
   for (const std::string& f : files) files_.push_back(resolved(f));
 }

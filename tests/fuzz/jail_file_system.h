@@ -7,32 +7,25 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace tamberlin::fuzz {
 
-class JailFileSystem : public FileSystem {
+class JailFileSystem : public ForwardingFileSystem {
  public:
   /// `folders`: changes allowed anywhere below them; `files`: changes allowed to exactly these.
   JailFileSystem(FileSystem& inner, std::vector<std::string> folders,
                  std::vector<std::string> files);
 
   std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override;
-  FileInfo stat(const std::string& path) override { return inner_.stat(path); }
-  std::vector<DirEntry> list(const std::string& dir) override { return inner_.list(dir); }
   void makeDir(const std::string& path) override;
   void removeFile(const std::string& path) override;
   void rename(const std::string& from, const std::string& to) override;
-  void syncDir(const std::string& dir) override { inner_.syncDir(dir); }
-  std::uint64_t freeSpace(const std::string& dir) override { return inner_.freeSpace(dir); }
-  std::string nativePath(const std::string& path) override { return inner_.nativePath(path); }
-  std::string currentDir() override { return inner_.currentDir(); }
 
  private:
   /// Throws FuzzFailure when a change of `path` by `what` would land outside the jail.
   void allow(const std::string& path, const char* what);
 
-  FileSystem& inner_;
   std::vector<std::string> folders_;
   std::vector<std::string> files_;
 };

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace tamberlin::testing {
 
-class FlushLog : public FileSystem {
+class FlushLog : public ForwardingFileSystem {
  public:
+  FlushLog() : ForwardingFileSystem(realFileSystem()) {}
+
   struct Event {
     char kind;             ///< 'w' a write or truncate, 's' a flush
     std::int64_t pos = 0;  ///< first byte written (1-based), or the new length
@@ -24,20 +26,9 @@ class FlushLog : public FileSystem {
     auto file = inner_.open(path, mode);
     return std::make_unique<File>(std::move(file), events_[key(path)]);
   }
-  FileInfo stat(const std::string& path) override { return inner_.stat(path); }
-  std::vector<DirEntry> list(const std::string& dir) override { return inner_.list(dir); }
-  void makeDir(const std::string& path) override { inner_.makeDir(path); }
-  void removeFile(const std::string& path) override { inner_.removeFile(path); }
-  void rename(const std::string& from, const std::string& to) override { inner_.rename(from, to); }
-  void syncDir(const std::string& dir) override { inner_.syncDir(dir); }
-  std::uint64_t freeSpace(const std::string& dir) override { return inner_.freeSpace(dir); }
-  std::string nativePath(const std::string& path) override { return inner_.nativePath(path); }
-  std::string currentDir() override { return inner_.currentDir(); }
 
   /// The events of the file at `path` so far.
-  const std::vector<Event>& events(const std::string& path) {
-    return events_[key(path)];
-  }
+  const std::vector<Event>& events(const std::string& path) { return events_[key(path)]; }
   /// Their kinds as a string ("wwsw...").
   std::string kinds(const std::string& path) {
     std::string k;
@@ -80,7 +71,6 @@ class FlushLog : public FileSystem {
     std::vector<Event>& log_;
   };
 
-  FileSystem& inner_ = realFileSystem();
   std::map<std::string, std::vector<Event>> events_;
 };
 
