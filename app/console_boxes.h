@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "imgarchive/engine_view.h"
-#include "platform/message_box.h"
 #include "platform/text_writer.h"
+#include "ui/message_box.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 

@@ -5,13 +5,14 @@
 
 #include "app/console_boxes.h"
 #include "imgarchive/check.h"
-#include "imgarchive/engine_view.h"
 #include "imgarchive/entry_index.h"
 #include "imgarchive/module1.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
+#include "ui/entry_list.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {

@@ -8,9 +8,9 @@
 #include "app/img_actions.h"
 #include "app/img_rebuild.h"
 #include "platform/file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {

@@ -10,10 +10,10 @@
 #include "installscript/dry_run.h"
 #include "installscript/form1_install.h"
 #include "platform/file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
 #include "platform/win_path.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {

@@ -16,12 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/engine_view.h"
 #include "imgarchive/format.h"
 #include "imgarchive/module1.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 #include "platform/runtime_error.h"
+#include "ui/entry_list.h"
+#include "ui/message_box.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {

@@ -3,11 +3,12 @@
 #include <cstring>
 
 #include "imgarchive/archive_edit.h"
-#include "imgarchive/engine_view.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
+#include "ui/entry_list.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 

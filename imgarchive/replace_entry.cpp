@@ -5,11 +5,11 @@
 
 #include "imgarchive/archive_edit.h"
 #include "imgarchive/bitstring.h"
-#include "imgarchive/engine_view.h"
 #include "imgarchive/module1.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 

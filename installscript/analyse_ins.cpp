@@ -8,9 +8,9 @@
 #include "installscript/form1_install.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {

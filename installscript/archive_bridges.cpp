@@ -4,8 +4,8 @@
 
 #include "installscript/form1_install.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 #include "platform/runtime_error.h"
+#include "ui/message_box.h"
 
 namespace tamberlin {
 

@@ -2,9 +2,10 @@
 
 #include <optional>
 
-#include "imgarchive/engine_view.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "ui/entry_list.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {}  // namespace

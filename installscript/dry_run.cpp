@@ -5,7 +5,6 @@
 #include <set>
 #include <vector>
 
-#include "imgarchive/engine_view.h"
 #include "imgarchive/entry_index.h"
 #include "imgarchive/module1.h"
 #include "installscript/command_word.h"
@@ -14,13 +13,15 @@
 #include "installscript/file_commands.h"
 #include "installscript/form1_install.h"
 #include "installscript/read_only_file_system.h"
-#include "installscript/wildcard.h"
 #include "platform/ansi.h"
-#include "platform/message_box.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
+#include "platform/wildcard.h"
 #include "platform/win_path.h"
+#include "ui/entry_list.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {

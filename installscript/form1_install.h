@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/engine_view.h"
 #include "imgarchive/module1.h"
 #include "installscript/archive_set.h"
 #include "installscript/command_word.h"
+#include "ui/entry_list.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 

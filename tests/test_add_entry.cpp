@@ -3,26 +3,26 @@
 #include <filesystem>
 
 #include "imgarchive/add_plan.h"
-#include "platform/fault_file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "support/fault_file_system.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::dataOf;
-using testing::enginePrompt;
-using testing::EngineRig;
-using testing::makeArchive;
-using testing::parseArchive;
-using testing::pattern;
-using testing::readBytes;
-using testing::Rec;
-using testing::sameBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::dataOf;
+using test::enginePrompt;
+using test::EngineRig;
+using test::makeArchive;
+using test::parseArchive;
+using test::pattern;
+using test::readBytes;
+using test::Rec;
+using test::sameBytes;
+using test::TempDir;
+using test::writeBytes;
 
 const std::int32_t kZero = 0;
 const char* const kSub = "Sub UseFileNameToIMG";
@@ -387,7 +387,7 @@ TEST_F(AddEntryTest, RefusesTableThatDoesNotHoldTheArchive) {
   }
   {  // a short read
     std::string shortDir = threeEntries();
-    testing::putLE32(shortDir, 4, 1000);
+    test::putLE32(shortDir, 4, 1000);
     shortDir.resize(8 + 32 * 3 + 5);
     writeBytes(archive, shortDir);
     EngineRig r;
@@ -438,7 +438,7 @@ TEST_F(AddEntryTest, OverflowPastTwoGiBChangesNothing) {
   add(modFile("car.dff", 10));
   EXPECT_EQ(rig.onlyBox().substr(0, 20), "8Error # 6\rOverflow:");
   EXPECT_EQ(std::filesystem::file_size(archive), std::uintmax_t{1} << 31);
-  EXPECT_EQ(parseArchive(testing::readHead(archive, 4096)).count, 3u);
+  EXPECT_EQ(parseArchive(test::readHead(archive, 4096)).count, 3u);
 }
 
 }  // namespace

@@ -11,11 +11,11 @@
 namespace tamberlin {
 namespace {
 
-using testing::makeArchive;
-using testing::putLE32;
-using testing::Rec;
-using testing::TempDir;
-using testing::writeBytes;
+using test::makeArchive;
+using test::putLE32;
+using test::Rec;
+using test::TempDir;
+using test::writeBytes;
 
 class CheckTest : public ::testing::Test {
  protected:

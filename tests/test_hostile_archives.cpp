@@ -10,27 +10,27 @@
 #include <vector>
 
 #include "imgarchive/check.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
 #include "support/run_program.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::dataOf;
-using testing::EngineRig;
-using testing::makeArchive;
-using testing::nameField;
-using testing::parseArchive;
-using testing::pattern;
-using testing::putLE32;
-using testing::readBytes;
-using testing::Rec;
-using testing::sameBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::dataOf;
+using test::EngineRig;
+using test::makeArchive;
+using test::nameField;
+using test::parseArchive;
+using test::pattern;
+using test::putLE32;
+using test::readBytes;
+using test::Rec;
+using test::sameBytes;
+using test::TempDir;
+using test::writeBytes;
 
 using Ranges = std::vector<std::pair<std::size_t, std::size_t>>;
 
@@ -210,7 +210,7 @@ TEST_F(HostileArchiveTest, SparseArchivePastTwoGiBRefusesChangesAndKeepsItsLengt
   EXPECT_NE(lastBox().find("2 GiB"), std::string::npos) << lastBox();
   EXPECT_EQ(add(), err::kOverflow);
   EXPECT_EQ(std::filesystem::file_size(archive()), length);
-  EXPECT_TRUE(sameBytes(testing::readHead(archive(), head.size()), head));
+  EXPECT_TRUE(sameBytes(test::readHead(archive(), head.size()), head));
   EXPECT_TRUE(checkArchive(realFileSystem(), archive()).ok());
 }
 
@@ -219,7 +219,7 @@ TEST_F(HostileArchiveTest, CommandLineNamesTheDamagedArchiveAndChangesNothing) {
   putLE32(bytes, 4, 5000);
   writeBytes(archive(), bytes);
   writeBytes(dir_.file("new.dff"), "new");
-  auto run = testing::runProgram(TAMBERLIN_BINARY, {"img", "add", archive(), dir_.file("new.dff")});
+  auto run = test::runProgram(TAMBERLIN_BINARY, {"img", "add", archive(), dir_.file("new.dff")});
   EXPECT_EQ(run.exitCode, 1);
   const std::string shown = run.out + run.err;
   EXPECT_NE(shown.find("Sub ReadIMG"), std::string::npos) << shown;

@@ -9,23 +9,23 @@
 namespace tamberlin {
 namespace {
 
-using testing::dataOf;
-using testing::makeArchive;
-using testing::nameField;
-using testing::parseArchive;
-using testing::pattern;
-using testing::ProgramRun;
-using testing::readBytes;
-using testing::Rec;
-using testing::TempDir;
-using testing::writeBytes;
+using test::dataOf;
+using test::makeArchive;
+using test::nameField;
+using test::parseArchive;
+using test::pattern;
+using test::ProgramRun;
+using test::readBytes;
+using test::Rec;
+using test::TempDir;
+using test::writeBytes;
 
 class ImgCommand : public ::testing::Test {
  protected:
   ProgramRun img(const std::vector<std::string>& args) {
     std::vector<std::string> all{"img"};
     all.insert(all.end(), args.begin(), args.end());
-    return testing::runProgram(TAMBERLIN_BINARY, all, dir_.path());
+    return test::runProgram(TAMBERLIN_BINARY, all, dir_.path());
   }
   std::string path(const std::string& name) const { return dir_.file(name); }
   void put(const std::string& name, const std::string& bytes) { writeBytes(path(name), bytes); }

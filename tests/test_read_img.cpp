@@ -3,21 +3,21 @@
 #include <random>
 
 #include "imgarchive/bitstring.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::enginePrompt;
-using testing::EngineRig;
-using testing::makeArchive;
-using testing::readBytes;
-using testing::Rec;
-using testing::TempDir;
-using testing::writeBytes;
+using test::enginePrompt;
+using test::EngineRig;
+using test::makeArchive;
+using test::readBytes;
+using test::Rec;
+using test::TempDir;
+using test::writeBytes;
 
 std::string nameOf(const IMGEntry& e) {
   return std::string(e.fileName.data(), kNameSize);
@@ -168,7 +168,7 @@ TEST_F(ReadImgTest, FileThatIsNotAnArchiveIsReported) {
 
 TEST_F(ReadImgTest, ShortDirectoryIsErrorSixtyTwoAndKeepsCompleteRecords) {
   std::string bytes = makeArchive({{1, 1, "a.dff"}, {2, 1, "b.dff"}}, 8 + 64 + 20);
-  testing::putLE32(bytes, 4, 5);  // claims 5 records, holds 2 and 20 bytes of a third
+  test::putLE32(bytes, 4, 5);  // claims 5 records, holds 2 and 20 bytes of a third
   writeBytes(path, bytes);
   rig.boxes.answers = {MsgAnswer::Yes};
   rig.engine.ReadIMG(path);
@@ -184,7 +184,7 @@ TEST_F(ReadImgTest, ShortDirectoryIsErrorSixtyTwoAndKeepsCompleteRecords) {
 
 TEST_F(ReadImgTest, HostileCountAllocatesOnlyWhatTheFileHolds) {
   std::string bytes = makeArchive({{1, 1, "a.dff"}}, 2048);
-  testing::putLE32(bytes, 4, 0x7FFFFFFF);
+  test::putLE32(bytes, 4, 0x7FFFFFFF);
   writeBytes(path, bytes);
   rig.boxes.answers = {MsgAnswer::Yes};
   rig.engine.ReadIMG(path);

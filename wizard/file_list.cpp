@@ -1,8 +1,8 @@
 #include "wizard/file_list.h"
 
-#include "installscript/wildcard.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "platform/wildcard.h"
 
 namespace tamberlin {
 

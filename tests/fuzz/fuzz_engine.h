@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <string>
 
-#include "imgarchive/engine_view.h"
 #include "imgarchive/module1.h"
 #include "installscript/form1_install.h"
-#include "platform/message_box.h"
+#include "ui/entry_list.h"
+#include "ui/message_box.h"
+#include "ui/status_line.h"
 
 namespace tamberlin::fuzz {
 

@@ -5,7 +5,7 @@
 #include "platform/file_system.h"
 #include "support/fake_ui.h"
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 struct EngineRig {
   explicit EngineRig(FileSystem& fs = realFileSystem()) : engine(fs, status, list, boxes) {}
@@ -26,4 +26,4 @@ inline std::string enginePrompt(const std::string& prefix, int number, const std
   return prefix + std::to_string(number) + "\r" + text + "\r" + sub + "\rDo you want to continue?";
 }
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

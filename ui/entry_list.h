@@ -1,21 +1,12 @@
 #pragma once
-// What the archive engine shows: the status line (the window's Label2) and the entry list (the
-// window's hidden List1). Message boxes go through platform/message_box.h.
+// The entry list: the window's hidden List1, which holds the archive's entry names in directory
+// order (item j is entry j + 1).
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tamberlin {
-
-class StatusLine {
- public:
-  virtual ~StatusLine() = default;
-  virtual void setStatus(const std::string& text) = 0;
-  /// Bytes of a long copy done out of all; shown by a progress bar where there is one.
-  virtual void copyProgress(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
-};
 
 class EntryList {
  public:

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_controls.h"
+#include "gui/qt/qt_controls.h"
 
 #include <QImage>
 #include <QPixmap>

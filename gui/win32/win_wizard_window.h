@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "platform/win32/win_controls.h"
+#include "gui/win32/win_controls.h"
 #include "wizard/form1_view.h"
 #include "wizard/layout.h"
 

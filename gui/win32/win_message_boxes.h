@@ -2,7 +2,7 @@
 // The program's message boxes as the system's own MessageBoxW, owned by the wizard's window.
 #include <windows.h>
 
-#include "platform/message_box.h"
+#include "ui/message_box.h"
 
 namespace tamberlin {
 

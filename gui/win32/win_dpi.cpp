@@ -1,4 +1,4 @@
-#include "platform/win32/win_dpi.h"
+#include "gui/win32/win_dpi.h"
 
 #include <cmath>
 #include <cstring>

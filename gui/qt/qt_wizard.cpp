@@ -1,4 +1,4 @@
-#include "platform/qt/qt_wizard.h"
+#include "gui/qt/qt_wizard.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,9 +11,9 @@
 #include <iostream>
 #include <sstream>
 
+#include "gui/gui.h"
+#include "gui/qt/qt_message_boxes.h"
 #include "platform/file_system.h"
-#include "platform/gui.h"
-#include "platform/qt/qt_message_boxes.h"
 #include "platform/win_path.h"
 #include "wizard/event_guard.h"
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_form1_window.h"
+#include "gui/qt/qt_form1_window.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include "platform/qt/qt_look.h"
+#include "gui/qt/qt_look.h"
 #include "wizard/event_guard.h"
 #include "wizard/form1.h"
 

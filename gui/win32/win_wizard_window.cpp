@@ -1,9 +1,9 @@
-#include "platform/win32/win_wizard_window.h"
+#include "gui/win32/win_wizard_window.h"
 
 #include <commctrl.h>
 
+#include "gui/win32/win_dpi.h"
 #include "platform/ansi.h"
-#include "platform/win32/win_dpi.h"
 #include "wizard/event_guard.h"
 #include "wizard/form1.h"
 

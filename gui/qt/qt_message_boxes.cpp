@@ -1,8 +1,8 @@
-#include "platform/qt/qt_message_boxes.h"
+#include "gui/qt/qt_message_boxes.h"
 
 #include <QMessageBox>
 
-#include "platform/qt/qt_controls.h"
+#include "gui/qt/qt_controls.h"
 
 namespace tamberlin {
 

@@ -11,7 +11,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/qt/qt_controls.h"
+#include "gui/qt/qt_controls.h"
 #include "wizard/form1_view.h"
 #include "wizard/layout.h"
 

@@ -1,12 +1,12 @@
 #pragma once
 // The whole wizard on Qt: the window, its logic and what the machine offers as drives, put
-// together. runWizard() and renderWizardPage() (platform/gui.h) use it; tests drive it with
+// together. runWizard() and renderWizardPage() (gui/gui.h) use it; tests drive it with
 // their own file system and message boxes.
 
 #include <memory>
 #include <optional>
 
-#include "platform/qt/qt_form1_window.h"
+#include "gui/qt/qt_form1_window.h"
 #include "wizard/drives.h"
 #include "wizard/form1.h"
 

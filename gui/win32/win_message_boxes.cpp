@@ -1,4 +1,4 @@
-#include "platform/win32/win_message_boxes.h"
+#include "gui/win32/win_message_boxes.h"
 
 #include "platform/ansi.h"
 #include "wizard/display_text.h"

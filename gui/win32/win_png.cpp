@@ -1,10 +1,10 @@
-#include "platform/win32/win_png.h"
+#include "gui/win32/win_png.h"
 
 #include <wincodec.h>
 
 #include <vector>
 
-#include "platform/win32/win_picture.h"
+#include "gui/win32/win_picture.h"
 
 namespace tamberlin {
 namespace {

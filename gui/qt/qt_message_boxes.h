@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/message_box.h"
+#include "ui/message_box.h"
 
 namespace tamberlin {
 

@@ -5,14 +5,14 @@
 
 #include <cctype>
 
+#include "gui/gui.h"
+#include "gui/win32/win_message_boxes.h"
+#include "gui/win32/win_png.h"
+#include "gui/win32/win_wizard_window.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
-#include "platform/gui.h"
 #include "platform/text_writer.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win_message_boxes.h"
-#include "platform/win32/win_png.h"
-#include "platform/win32/win_wizard_window.h"
 #include "wizard/form1.h"
 
 namespace tamberlin {

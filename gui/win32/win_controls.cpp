@@ -1,10 +1,10 @@
-#include "platform/win32/win_controls.h"
+#include "gui/win32/win_controls.h"
 
 #include <commctrl.h>
 
+#include "gui/win32/win_dpi.h"
+#include "gui/win32/win_picture.h"
 #include "platform/ansi.h"
-#include "platform/win32/win_dpi.h"
-#include "platform/win32/win_picture.h"
 #include "wizard/display_text.h"
 
 namespace tamberlin {

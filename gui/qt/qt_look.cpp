@@ -1,4 +1,4 @@
-#include "platform/qt/qt_look.h"
+#include "gui/qt/qt_look.h"
 
 #include <QFontDatabase>
 #include <QPainter>

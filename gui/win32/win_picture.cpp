@@ -1,4 +1,4 @@
-#include "platform/win32/win_picture.h"
+#include "gui/win32/win_picture.h"
 
 #include <ocidl.h>
 #include <olectl.h>

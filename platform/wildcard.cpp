@@ -1,4 +1,4 @@
-#include "installscript/wildcard.h"
+#include "platform/wildcard.h"
 
 #include <cwctype>
 
