@@ -50,10 +50,7 @@ class Engine {
     EntryIndex index(m.IMGDir);
     std::int32_t slot = index.find(name);
     if (slot != 0) return slot;
-    std::string text = "no entry named \"" + name + "\" in " + archive;
-    std::string like = index.suggest(name);
-    if (!like.empty()) text += " (letter case counts: did you mean \"" + like + "\"?)";
-    fail(text);
+    fail(missingEntryText(index, name, archive));
     return 0;
   }
 

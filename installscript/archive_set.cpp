@@ -111,10 +111,10 @@ std::int32_t ArchiveSet::find(const std::string& path, const std::string& name) 
   return a.index.find(name);
 }
 
-std::string ArchiveSet::suggest(const std::string& path, const std::string& name) {
+const EntryIndex& ArchiveSet::index(const std::string& path) {
   Archive& a = archiveFor(path);
   syncIndex(a);
-  return a.index.suggest(name);
+  return a.index;
 }
 
 }  // namespace tamberlin

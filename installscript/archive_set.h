@@ -38,9 +38,8 @@ class ArchiveSet {
   /// blank padding ignored), entries added so far included; 0 when there is none.
   std::int32_t find(const std::string& path, const std::string& name);
 
-  /// A name of the archive at `path` that differs from `name` only in letter case; empty when
-  /// there is none.
-  std::string suggest(const std::string& path, const std::string& name);
+  /// The name index of the archive at `path`, entries added so far included.
+  const EntryIndex& index(const std::string& path);
 
   /// Archives known so far.
   std::size_t size() const { return archives_.size(); }

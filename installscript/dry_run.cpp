@@ -224,12 +224,7 @@ void Planner::planReplace(const std::vector<std::string>& f) {
     return problem("the archive " + path + " does not exist (error 53)");
   PlannedArchive& a = archive(path);
   std::int32_t slot = a.index.find(f[1]);
-  if (slot == 0) {
-    std::string near = a.index.suggest(f[1]);
-    problem("there is no entry \"" + f[1] + "\" in " + path +
-            (near.empty() ? "" : " (did you mean \"" + near + "\"? names count letter case)"));
-    return;
-  }
+  if (slot == 0) return problem(missingEntryText(a.index, f[1], path));
   does("replace entry " + std::to_string(slot) + " \"" + f[1] + "\" of " + path + " with " + f[2]);
 }
 

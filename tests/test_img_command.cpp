@@ -182,11 +182,11 @@ TEST_F(ImgCommand, ReplaceOfAMissingNameSuggestsTheCaseAndChangesNothing) {
   ProgramRun r = img({"replace", "a.img", "CAR.DFF", "n.dff"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err,
-            "tamberlin img: no entry named \"CAR.DFF\" in a.img (letter case counts: did you mean "
-            "\"car.dff\"?)\n");
+            "tamberlin img: there is no entry \"CAR.DFF\" in a.img (did you mean "
+            "\"car.dff\"? names count letter case)\n");
   EXPECT_EQ(get("a.img"), a);
   r = img({"replace", "a.img", "nothere.dff", "n.dff"});
-  EXPECT_EQ(r.err, "tamberlin img: no entry named \"nothere.dff\" in a.img\n");
+  EXPECT_EQ(r.err, "tamberlin img: there is no entry \"nothere.dff\" in a.img\n");
 }
 
 TEST_F(ImgCommand, ReplaceWithAMissingOrEmptyFileIsAnError) {
