@@ -7,7 +7,7 @@
 
 #include "imgarchive/add_plan.h"
 #include "imgarchive/entry_index.h"
-#include "imgarchive/module1.h"
+#include "imgarchive/img_archive.h"
 #include "installscript/containment.h"
 #include "installscript/file_commands.h"
 #include "installscript/form1_install.h"
@@ -40,19 +40,6 @@ class SilentStatus : public StatusLine {
  public:
   void setStatus(const std::string&) override {}
 };
-
-class NoList : public EntryList {
- public:
-  void addItem(const std::string&) override {}
-  std::size_t count() const override { return 0; }
-  const std::string& item(std::size_t) const override { throw RuntimeError(err::kSubscript); }
-};
-
-std::string oneLine(const std::string& boxText) {
-  std::string s;
-  for (char c : boxText) s += (c == '\r' || c == '\n') ? ' ' : c;
-  return s;
-}
 
 /// The state of an archive as the lines so far would leave it.
 struct PlannedArchive {
@@ -141,14 +128,14 @@ PlannedArchive& Planner::archive(const std::string& path) {
     return a;
   }
   a.exists = true;
-  SilentStatus status;
-  NoList list;
-  NotedBoxes boxes;
-  Module1 engine(ro_, status, list, boxes);
-  engine.ReadIMG(path);
-  for (const std::string& t : boxes.texts) problem("reading " + path + ": " + oneLine(t));
-  a.index = EntryIndex(engine.IMGDir);
-  a.slots = engine.IMGDir.empty() ? 0 : static_cast<std::int32_t>(engine.IMGDir.size() - 1);
+  ImgArchive engine(ro_);
+  try {
+    engine.read(path);
+  } catch (const RuntimeError& e) {
+    problem("reading " + path + ": error " + std::to_string(e.number()) + ": " + e.text());
+  }
+  a.index = EntryIndex(engine.table());
+  a.slots = engine.count();
   return a;
 }
 

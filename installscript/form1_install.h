@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/module1.h"
+#include "facade/module1.h"
 #include "installscript/archive_set.h"
 #include "installscript/script.h"
 #include "ui/entry_list.h"

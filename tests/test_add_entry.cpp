@@ -66,7 +66,7 @@ TEST_F(AddEntryTest, AddsToExistingArchive) {
   ASSERT_EQ(after.size(), 25480u);
   EXPECT_EQ(after.substr(4, 4), std::string("\x04\0\0\0", 4));
   EXPECT_EQ(after.substr(104, 8), std::string("\x0A\0\0\0\x03\0\0\0", 8));
-  EXPECT_EQ(after.substr(112, 24), "car.dff" + std::string(16, ' ') + '\0');
+  EXPECT_EQ(after.substr(112, 24), "car.dff" + std::string(17, '\0'));
   EXPECT_TRUE(sameBytes(after.substr(20480), pattern(99, 5000)));
   EXPECT_TRUE(after.substr(0, 4) == "VER2" && after.substr(8, 96) == before.substr(8, 96))
       << "old magic and records kept";
@@ -95,7 +95,7 @@ TEST_F(AddEntryTest, StartsNewArchiveInEmptyFile) {
     ASSERT_EQ(after.size(), 2048u + 5000u);
     EXPECT_EQ(after.substr(0, 8), std::string("VER2\x01\0\0\0", 8));
     EXPECT_EQ(after.substr(8, 8), std::string("\x01\0\0\0\x03\0\0\0", 8));
-    EXPECT_EQ(after.substr(16, 24), "car.dff" + std::string(17, ' ')) << "no NUL in a new archive";
+    EXPECT_EQ(after.substr(16, 24), "car.dff" + std::string(17, '\0'));
     EXPECT_TRUE(sameBytes(after.substr(2048), pattern(99, 5000)));
     ASSERT_EQ(fresh.engine.IMGDir.size(), 2u);
     EXPECT_EQ(fresh.engine.IMGDir[1].dirPos, 9);
@@ -255,9 +255,9 @@ TEST_F(AddEntryTest, NameComesFromEntryNameDataFromFile) {
   add(file, "mods/car.dff");
   add(file);
   ASSERT_EQ(rig.engine.IMGDir.size(), 7u);
-  EXPECT_EQ(displayName(rig.engine.IMGDir[4]), "new.txd" + std::string(16, ' '));
-  EXPECT_EQ(displayName(rig.engine.IMGDir[5]), "car.dff" + std::string(16, ' '));
-  EXPECT_EQ(displayName(rig.engine.IMGDir[6]), "a.bin" + std::string(18, ' '));
+  EXPECT_EQ(displayName(rig.engine.IMGDir[4]), "new.txd");
+  EXPECT_EQ(displayName(rig.engine.IMGDir[5]), "car.dff");
+  EXPECT_EQ(displayName(rig.engine.IMGDir[6]), "a.bin");
   const std::string after = readBytes(archive);
   auto p = parseArchive(after);
   for (std::size_t k = 3; k < 6; ++k) {

@@ -163,7 +163,7 @@ TEST_F(ImgInstallTest, EachAddShowsItsPathAsWrittenThenAddsTheFile) {
   EXPECT_EQ(rig.boxes.shown[2].text, "Installation Complete");
   Parsed p = archive();
   ASSERT_EQ(p.count, 5u);
-  EXPECT_EQ(p.records[3].name, "one.col" + std::string(16, ' ') + '\0');
+  EXPECT_EQ(p.records[3].name, "one.col" + std::string(17, '\0'));
   EXPECT_EQ(p.records[4].name.substr(0, 7), "two.col");
   EXPECT_EQ(rig.form.List1.count(), 3u) << "the list shows the archive as it was read";
 }

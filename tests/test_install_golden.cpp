@@ -45,7 +45,7 @@ void expectReplace(std::string& archive, std::size_t k, const std::string& data)
 }
 
 /// What adding `data` as `name` makes of `archive` when its directory has room: the record after
-/// the last (name blank-padded, NUL in its 24th byte), the data at the end, the count one up.
+/// the last (name NUL-padded), the data at the end, the count one up.
 void expectAdd(std::string& archive, const std::string& name, const std::string& data) {
   const std::uint32_t n = test::getLE32(archive, 4);
   const std::size_t rec = 8 + 32 * n;
@@ -54,8 +54,7 @@ void expectAdd(std::string& archive, const std::string& name, const std::string&
   archive += data;
   putLE32(archive, rec, static_cast<std::uint32_t>(at));
   putLE32(archive, rec + 4, static_cast<std::uint32_t>(endSector(data)));
-  std::string field = name + std::string(24 - name.size(), ' ');
-  field[23] = '\0';
+  std::string field = name + std::string(24 - name.size(), '\0');
   archive.replace(rec + 8, 24, field);
   putLE32(archive, 4, n + 1);
 }

@@ -177,10 +177,7 @@ void QtForm1Window::endProgram(int code) {
   ended_ = true;
   qtimer_->stop();
   hide();  // hiding sends no close event, so no close question is asked
-  if (end_)
-    end_(code);
-  else
-    QCoreApplication::exit(code);
+  QCoreApplication::exit(code);  // never quit(), which would send close events
 }
 
 void QtForm1Window::closeEvent(QCloseEvent* event) {

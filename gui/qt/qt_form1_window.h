@@ -29,9 +29,6 @@ class QtForm1Window : public QWidget, public Form1View, public WindowControl {
 
   /// Connects the window to its logic; events before this do nothing.
   void attach(Form1& form) { form_ = &form; }
-  /// Called once with the exit code when the program is to end; by default
-  /// QCoreApplication::exit (never quit(), which would send close events).
-  void setEndCallback(std::function<void(int)> end) { end_ = std::move(end); }
   /// Runs `handler` as an event of the window; ends the program when it says so.
   void dispatch(const std::function<void()>& handler);
   bool ended() const { return ended_; }
@@ -78,7 +75,6 @@ class QtForm1Window : public QWidget, public Form1View, public WindowControl {
   double dpi_;
   Form1* form_ = nullptr;
   bool ended_ = false;
-  std::function<void(int)> end_;
   std::map<ControlId, QWidget*> widgets_;
   QTimer* qtimer_ = nullptr;
   QElapsedTimer sinceRefresh_;

@@ -1,7 +1,7 @@
 #pragma once
 // An archive engine wired to recording test doubles.
 
-#include "imgarchive/module1.h"
+#include "facade/module1.h"
 #include "platform/file_system.h"
 #include "support/fake_ui.h"
 

@@ -1,28 +1,21 @@
-// UseFileNameToIMG: one file added to the archive as a new entry, in an order that a crash at
-// any write survives: moved data, then the records that point at it, then the new data and its
-// (still invisible) record, and last the count that makes the record visible; each step on
-// stable storage before the next (the count itself too, unless that flush is deferred).
+// ImgArchive::add: one file added as a new entry, in an order that a power cut at any write
+// survives: moved data, then the records that point at it, then the new data and its (still
+// invisible) record, and last the count that makes the record visible; each step on stable
+// storage before the next (the count itself too, unless that flush is deferred).
 #include <algorithm>
 #include <cstdint>
 
 #include "imgarchive/add_plan.h"
 #include "imgarchive/archive_edit.h"
-#include "imgarchive/bitstring.h"
-#include "imgarchive/module1.h"
-#include "imgarchive/record_codec.h"
+#include "imgarchive/codec.h"
+#include "imgarchive/img_archive.h"
 #include "platform/ansi.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
-#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {
-
-/// 1-based position of the first byte of sector `s`.
-std::int64_t sectorPos(std::int64_t s) {
-  return s * sector + 1;
-}
 
 void writeField(ArchiveEdit& edit, std::int64_t pos, std::int32_t value) {
   unsigned char b[4];
@@ -52,50 +45,36 @@ void moveEntries(ArchiveEdit& edit, const std::vector<Move>& moves) {
     copyBytes(edit.file(), start + 1, edit.file(), sectorPos(m.to), held);
   }
   edit.sync();
-  for (const Move& m : moves) writeField(edit, recordPos(m.slot), m.to);
+  // Only the offset field: the size halves and the name stay exactly as they were.
+  for (const Move& m : moves) writeField(edit, recordPos(m.slot) + kOffsetAt, m.to);
   edit.sync();
 }
 
 }  // namespace
 
-void Module1::UseFileNameToIMG(const std::string& newFilePath, const std::int32_t& /*unused1*/,
-                               const std::int32_t& /*unused2*/, const std::string& entryName) {
-  int marker = 0;
-  try {
-    const std::string name = addedEntryName(entryName.empty() ? newFilePath : entryName);
-    marker = 2;
-    // The table was read from an existing file: a missing one is an error, never made anew.
-    auto archive = fs_.open(imgPath, OpenMode::ReadWriteExisting);
-    marker = 8;
-    addEntry(*archive, newFilePath, utf8ToAnsi(name));
-    archive->close();
-  } catch (const RuntimeError& e) {
-    errorBox(std::to_string(marker) + "Error # ", e, "Sub UseFileNameToIMG");
-  }
+std::int32_t ImgArchive::add(const std::string& source, const std::string& name) {
+  auto archive = openForChange();
+  auto input = fs_.open(source, OpenMode::Read);
+  addTo(*archive, *input, utf8ToAnsi(name));
+  input->close();
+  archive->close();
+  return count();
 }
 
-void Module1::addEntry(BinaryFile& archive, const std::string& newFilePath,
-                       const std::string& name) {
-  verifyTable(archive);
-  flushOtherPending();
-  auto source = fs_.open(newFilePath, OpenMode::Read);
-  const std::int64_t bytes = source->length();
-  const AddPlan plan = planAdd(IMGDir, archive.length(), bytes, name);
-  const CopyProgress progress = [this](std::uint64_t done, std::uint64_t total) {
-    status_.copyProgress(done, total);
-  };
-
+void ImgArchive::addTo(BinaryFile& archive, BinaryFile& source, const std::string& ansiName) {
+  const std::int64_t bytes = source.length();
+  const AddPlan plan = planAdd(table_, archive.length(), bytes, ansiName);
   ArchiveEdit edit(archive);
   try {
     if (plan.newHeader && edit.oldLength() < kHeaderSize) {
       // An empty file becomes an archive without entries first, so that no moment leaves a
       // file that is not an archive.
-      const unsigned char head[kHeaderSize] = {'V', 'E', 'R', '2', 0, 0, 0, 0};
-      edit.write(1, head, sizeof head);
+      const HeaderBytes head = encodeHeader(0);
+      edit.write(1, head.data(), head.size());
       edit.sync();
     }
     moveEntries(edit, plan.moves);
-    copyBytes(*source, 1, archive, sectorPos(plan.entry.offset), bytes, progress);
+    copyBytes(source, 1, archive, sectorPos(plan.entry.offset), bytes, progress_);
     // A record that reaches a sector the directory did not use lands on free space, which the
     // change whose last flush was deferred may have freed (a replaced entry's old data right
     // after the directory): the record that moved away from it reaches the disk first.
@@ -110,9 +89,8 @@ void Module1::addEntry(BinaryFile& archive, const std::string& newFilePath,
   } catch (const RuntimeError& e) {
     abandon(edit, e);
   }
-
-  for (const Move& m : plan.moves) IMGDir[static_cast<std::size_t>(m.slot)].offset = m.to;
-  IMGDir.push_back(plan.entry);
+  for (const Move& m : plan.moves) table_[static_cast<std::size_t>(m.slot)].offset = m.to;
+  table_.push_back(plan.entry);
 }
 
 }  // namespace tamberlin
