@@ -10,36 +10,17 @@
 #include "imgarchive/img_archive.h"
 #include "installscript/containment.h"
 #include "installscript/file_commands.h"
-#include "installscript/form1_install.h"
 #include "installscript/read_only_file_system.h"
 #include "installscript/script.h"
+#include "installscript/script_file.h"
 #include "platform/ansi.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
 #include "platform/wildcard.h"
 #include "platform/win_path.h"
-#include "ui/entry_list.h"
-#include "ui/message_box.h"
-#include "ui/program_end.h"
-#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {
-
-/// Engine boxes on a dry run: remembered, answered Yes so the engine returns.
-class NotedBoxes : public MessageBoxes {
- public:
-  MsgAnswer show(const MessageBoxRequest& box) override {
-    texts.push_back(box.text);
-    return box.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
-  }
-  std::vector<std::string> texts;
-};
-
-class SilentStatus : public StatusLine {
- public:
-  void setStatus(const std::string&) override {}
-};
 
 /// The state of an archive as the lines so far would leave it.
 struct PlannedArchive {
@@ -142,19 +123,17 @@ PlannedArchive& Planner::archive(const std::string& path) {
 DryRunSummary Planner::run() {
   out_ << "Dry run: installing into " << saPath_ << " (nothing is changed)\n";
   archive(saPath_ + "\\models\\gta3.img");
-  SilentStatus status;
-  NotedBoxes boxes;
-  InstallWindow window;
-  Form1Install reader(ro_, boxes, status, window);
+  std::vector<std::string> lines;
   try {
-    reader.ReadINS();
+    lines = scriptLines(readScriptBytes(ro_));
+    if (lines.size() > kMaxScriptLines) throw tooManyLines();
   } catch (const RuntimeError& e) {
     problem("reading the script: error " + std::to_string(e.number()) + ": " + e.text());
     return summary_;
   }
-  const auto total = static_cast<std::size_t>(reader.numNumHH);
+  const std::size_t total = lines.size();
   summary_.lines = total;
-  for (std::size_t i = 0; i < total; ++i) planLine(i, total, reader.insLines[i]);
+  for (std::size_t i = 0; i < total; ++i) planLine(i, total, lines[i]);
   return summary_;
 }
 

@@ -1,11 +1,13 @@
 #include "installscript/lint.h"
 
+#include "imgarchive/img_archive.h"
+
 #include <algorithm>
 
 #include "imgarchive/add_plan.h"
 #include "installscript/containment.h"
-#include "installscript/form1_install.h"
 #include "installscript/script.h"
+#include "installscript/script_file.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -14,8 +16,6 @@
 #include "platform/win_path.h"
 
 namespace tamberlin {
-
-static_assert(kMaxScriptLines == Form1Install::kMaxLines, "lint counts the lines ReadINS reads");
 
 namespace {
 

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "facade/archive_set.h"
 #include "facade/module1.h"
-#include "installscript/archive_set.h"
 #include "installscript/script.h"
+#include "installscript/script_file.h"
 #include "ui/entry_list.h"
 #include "ui/status_line.h"
 
@@ -35,7 +36,7 @@ class InstallWindow {
 
 class Form1Install {
  public:
-  static constexpr std::size_t kMaxLines = 50001;
+  static constexpr std::size_t kMaxLines = kMaxScriptLines;
 
   Form1Install(FileSystem& fs, MessageBoxes& boxes, StatusLine& label2, InstallWindow& window);
   virtual ~Form1Install() = default;
@@ -71,7 +72,7 @@ class Form1Install {
   /// The scratch file that turns a command's operand text into fields, in the current folder.
   static constexpr const char* kScratchFile = "installing.tmp";
   /// The install script, in the current folder.
-  static constexpr const char* kScriptFile = "ins.cfg";
+  static constexpr const char* kScriptFile = tamberlin::kScriptFile;
 
  protected:
   FileSystem& fs_;

@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "facade/form1_install.h"
 #include "installscript/containment.h"
 #include "installscript/file_commands.h"
-#include "installscript/form1_install.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
