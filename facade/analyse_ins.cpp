@@ -95,6 +95,7 @@ void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
   const script::Line parsed = script::parseFields(line, throughScratch(line.operand), index + 1);
   try {
     runCommandFields(index, parsed.command);
+    ++commandsDone_;
   } catch (const RuntimeError& e) {
     // Say which line failed, unless the error already does.
     if (e.detail().find(lineName(index)) != std::string::npos) throw;
@@ -138,10 +139,11 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
                    makeFolder(fs_, gamePath(saPath, c.folder.text));
                    window_.makeVisible();
                  },
-                 [&](const TooFewFields&) {
+                 [&](const TooFewFields& c) {
                    // The field reader read past the end of the scratch file.
-                   throw RuntimeError(err::kInputPastEnd,
-                                      std::string(kScratchFile) + ", the operands of " + where);
+                   throw RuntimeError(err::kInputPastEnd, std::string(kScratchFile) +
+                                                              ", the operands of " + where + ": " +
+                                                              describe(c));
                  },
                  [](const EmptyLine&) {},
                  [](const Note&) {},

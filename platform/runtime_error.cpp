@@ -1,5 +1,7 @@
 #include "platform/runtime_error.h"
 
+#include "platform/win_path.h"
+
 #include <cerrno>
 
 namespace tamberlin {
@@ -33,7 +35,8 @@ RuntimeError::RuntimeError(int number, std::string detail)
 
 std::string RuntimeError::text() const { return joinText(number_, detail_); }
 
-RuntimeError errorFromErrno(int e, const std::string& path) {
+RuntimeError errorFromErrno(int e, const std::string& programPath) {
+  const std::string path = displayPath(programPath);
   switch (e) {
     case ENOENT: return RuntimeError(err::kFileNotFound, path);
     case ENOTDIR: return RuntimeError(err::kPathNotFound, path);

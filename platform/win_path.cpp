@@ -57,6 +57,29 @@ std::string joinPath(const std::string& dir, const std::string& name) {
   return dir + sep + name;
 }
 
+std::string displayPath(const std::string& path) {
+#ifdef _WIN32
+  const char sep = '\\';
+  const bool network = path.size() >= 2 && isPathSeparator(path[0]) && isPathSeparator(path[1]);
+#else
+  const char sep = '/';
+  const bool network = false;
+#endif
+  std::string out;
+  std::size_t i = 0;
+  if (network) {
+    out.assign(2, sep);
+    while (i < path.size() && isPathSeparator(path[i])) ++i;
+  }
+  for (; i < path.size(); ++i) {
+    if (!isPathSeparator(path[i]))
+      out += path[i];
+    else if (out.empty() || out.back() != sep)
+      out += sep;
+  }
+  return out;
+}
+
 wchar_t upperCase(wchar_t c) {
 #ifdef _WIN32
   // The C library's towupper knows only ASCII in its default "C" locale; the system's own
