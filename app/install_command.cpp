@@ -7,9 +7,9 @@
 
 #include "app/command.h"
 #include "app/console_boxes.h"
-#include "installscript/dry_run.h"
 #include "facade/form1_install.h"
 #include "imgarchive/check.h"
+#include "installscript/dry_run.h"
 #include "installscript/game_folder.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -143,9 +143,10 @@ int installCommand(const std::vector<std::string>& args) {
   }
   std::string saPath = absoluteFolder(fs, o.gameDir);
   if (!fs.stat(Form1Install::kScriptFile).exists) {
-    standardErr() << "tamberlin install: there is no " << Form1Install::kScriptFile << " in "
-                  << fs.currentDir()
-                  << ": run this in the mod's folder, the one that holds it (nothing was changed)\n";
+    standardErr()
+        << "tamberlin install: there is no " << Form1Install::kScriptFile << " in "
+        << fs.currentDir()
+        << ": run this in the mod's folder, the one that holds it (nothing was changed)\n";
     return 1;
   }
   if (o.dryRun) return dryRunInstall(fs, saPath, standardOut()).problems == 0 ? 0 : 1;

@@ -14,8 +14,9 @@ void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& out
   const std::string archive = module1.imgPath;
   // Reading a missing archive would make it, empty: a replacement has nothing to find there.
   if (!fs_.stat(archive).exists)
-    throw RuntimeError(err::kFileNotFound, "the archive " + displayPath(archive) + " (to replace entry \"" +
-                                               inStra + "\" in) does not exist");
+    throw RuntimeError(err::kFileNotFound, "the archive " + displayPath(archive) +
+                                               " (to replace entry \"" + inStra +
+                                               "\" in) does not exist");
   Module1& engine = archives_.engineFor(archive);
   engine.imgPath = archive;
   std::int32_t slot = archives_.find(archive, inStra);

@@ -36,8 +36,8 @@ std::string jpegProblem(const std::string& b) {
     }
     const std::uint32_t length = be16(b, at + 2);
     if (length < 2 || at + 2 + length > b.size()) return "the JPEG file is cut short";
-    const bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                     marker != 0xCC;
+    const bool sof =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (sof) {
       if (length < 8 || be16(b, at + 5) == 0 || be16(b, at + 7) == 0)
         return "the JPEG picture has no size";
@@ -46,8 +46,9 @@ std::string jpegProblem(const std::string& b) {
     if (marker == 0xDA) {
       if (!frame) return "the JPEG file has no frame header before its picture data";
       // The picture data runs to the end-of-image marker; without one the file was cut short.
-      return b.find("\xFF\xD9", at + 2 + length) != std::string::npos ? ""
-                                                                      : "the JPEG file is cut short";
+      return b.find("\xFF\xD9", at + 2 + length) != std::string::npos
+                 ? ""
+                 : "the JPEG file is cut short";
     }
     at += 2 + length;
   }

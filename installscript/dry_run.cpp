@@ -113,7 +113,8 @@ PlannedArchive& Planner::archive(const std::string& path) {
   try {
     engine.read(path);
   } catch (const RuntimeError& e) {
-    problem("reading " + displayPath(path) + ": error " + std::to_string(e.number()) + ": " + e.text());
+    problem("reading " + displayPath(path) + ": error " + std::to_string(e.number()) + ": " +
+            e.text());
   }
   a.index = EntryIndex(engine.table());
   a.slots = engine.count();
@@ -168,7 +169,8 @@ void Planner::plan(const script::RepInImg& c) {
   PlannedArchive& a = archive(path);
   std::int32_t slot = a.index.find(entry);
   if (slot == 0) return problem(missingEntryText(a.index, entry, displayPath(path)));
-  does("replace entry " + std::to_string(slot) + " \"" + entry + "\" of " + displayPath(path) + " with " + file);
+  does("replace entry " + std::to_string(slot) + " \"" + entry + "\" of " + displayPath(path) +
+       " with " + file);
 }
 
 void Planner::plan(const script::AddInImg& c) {
@@ -208,7 +210,8 @@ void Planner::plan(const script::Delete& c) {
     if (key(parentPath(path)) == dirKey && matchesPattern(baseName(path), baseName(pattern)))
       gone.push_back(path);
   }
-  if (gone.empty()) return does("delete " + displayPath(pattern) + ": matches nothing, nothing to do");
+  if (gone.empty())
+    return does("delete " + displayPath(pattern) + ": matches nothing, nothing to do");
   for (const std::string& p : gone) {
     deletedFiles_.insert(key(p));
     madeFiles_.erase(key(p));
@@ -226,8 +229,10 @@ void Planner::plan(const script::Add& c) {
   if (!ok) return;
   std::string dest = gamePath(saPath_, c.dest.text);
   if (!dirExists(parentPath(dest)))
-    return problem("the destination's folder " + displayPath(parentPath(dest)) + " does not exist (error 76)");
-  if (dirExists(dest)) return problem("the destination " + displayPath(dest) + " is a folder (error 75)");
+    return problem("the destination's folder " + displayPath(parentPath(dest)) +
+                   " does not exist (error 76)");
+  if (dirExists(dest))
+    return problem("the destination " + displayPath(dest) + " is a folder (error 75)");
   bool replaces = fileExists(dest);
   madeFiles_[key(dest)] = dest;
   deletedFiles_.erase(key(dest));
@@ -240,10 +245,12 @@ void Planner::plan(const script::MakeDir& c) {
   if (field.empty()) return problem("MAKEDIR with an empty field names the game folder itself");
   if (!checkGame(field, "the folder")) return;
   std::string dir = gamePath(saPath_, field);
-  if (dirExists(dir)) return does("make folder " + displayPath(dir) + ": already there, nothing to do");
+  if (dirExists(dir))
+    return does("make folder " + displayPath(dir) + ": already there, nothing to do");
   if (fileExists(dir)) return problem(displayPath(dir) + " is a file, not a folder (error 75)");
   if (!dirExists(parentPath(dir)))
-    return problem("the parent of " + displayPath(dir) + " does not exist (error 76): make it first");
+    return problem("the parent of " + displayPath(dir) +
+                   " does not exist (error 76): make it first");
   madeDirs_.insert(key(dir));
   does("make folder " + displayPath(dir));
 }

@@ -9,8 +9,7 @@ void lintTextCfg(const std::string& bytes, LintReport& r) {
   const std::vector<std::string> lines = splitLines(bytes);
   if (lines.empty()) {
     addFinding(r, 0, LintLevel::Warning,
-               "the file is empty: the wizard shows no title, description or caption",
-               "text.cfg");
+               "the file is empty: the wizard shows no title, description or caption", "text.cfg");
     return;
   }
   // Read in groups of five, the end tested only before a group: a group cut short ends the
@@ -25,9 +24,10 @@ void lintTextCfg(const std::string& bytes, LintReport& r) {
   bool emptyAfterFifth = true;
   for (std::size_t i = whole; i < lines.size(); ++i) emptyAfterFifth &= lines[i].empty();
   if (emptyAfterFifth && whole > 0)
-    text += " (an empty line after the fifth cuts a group short: remove the line ends after "
-            "line " +
-            std::to_string(whole) + ")";
+    text +=
+        " (an empty line after the fifth cuts a group short: remove the line ends after "
+        "line " +
+        std::to_string(whole) + ")";
   addFinding(r, first, LintLevel::Error, text, "text.cfg");
 }
 
@@ -35,8 +35,9 @@ void lintBanner(const std::string& bytes, LintReport& r) {
   const std::string problem = bannerProblem(bytes);
   if (problem.empty()) return;
   addFinding(r, 0, LintLevel::Error,
-             problem + ", so the wizard ends at start-up with \"Error with image.jpg load process. "
-                       "Ending...\"",
+             problem +
+                 ", so the wizard ends at start-up with \"Error with image.jpg load process. "
+                 "Ending...\"",
              "image.jpg");
 }
 

@@ -94,7 +94,7 @@ int errorNumberOf(unsigned long code) {
 }  // namespace
 
 RuntimeError errorFromWin32(unsigned long code, const std::string& programPath) {
-  const std::string path = displayPath(programPath);
+  const std::string path = windowsDisplayPath(programPath);
   int number = errorNumberOf(code);
   // A code without a meaning of its own keeps its value in the detail, so a report from a
   // player's machine can still be traced.

@@ -57,14 +57,11 @@ std::string joinPath(const std::string& dir, const std::string& name) {
   return dir + sep + name;
 }
 
-std::string displayPath(const std::string& path) {
-#ifdef _WIN32
-  const char sep = '\\';
-  const bool network = path.size() >= 2 && isPathSeparator(path[0]) && isPathSeparator(path[1]);
-#else
-  const char sep = '/';
-  const bool network = false;
-#endif
+namespace {
+
+std::string withSeparator(const std::string& path, char sep, bool keepNetworkPrefix) {
+  const bool network =
+      keepNetworkPrefix && path.size() >= 2 && isPathSeparator(path[0]) && isPathSeparator(path[1]);
   std::string out;
   std::size_t i = 0;
   if (network) {
@@ -78,6 +75,20 @@ std::string displayPath(const std::string& path) {
       out += sep;
   }
   return out;
+}
+
+}  // namespace
+
+std::string displayPath(const std::string& path) {
+#ifdef _WIN32
+  return withSeparator(path, '\\', true);
+#else
+  return withSeparator(path, '/', false);
+#endif
+}
+
+std::string windowsDisplayPath(const std::string& path) {
+  return withSeparator(path, '\\', true);
 }
 
 wchar_t upperCase(wchar_t c) {

@@ -35,6 +35,9 @@ std::string joinPath(const std::string& dir, const std::string& name);
 /// network prefix ("\\\\server") stays on Windows.
 std::string displayPath(const std::string& path);
 
+/// `path` as Windows writes paths, whatever the host: for texts about Windows' own calls.
+std::string windowsDisplayPath(const std::string& path);
+
 /// The upper case of a character for comparing names, the same whatever locale the process
 /// runs in (letters beyond ASCII included: "é" gives "É").
 wchar_t upperCase(wchar_t c);
