@@ -5,10 +5,14 @@
 #include "facade/form1_install.h"
 #include "installscript/containment.h"
 #include "installscript/file_commands.h"
+#include "installscript/script_file.h"
+#include "journal/game_path.h"
+#include "journal/install_journal.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
+#include "ui/message_box.h"
 #include "ui/program_end.h"
 
 namespace tamberlin {
@@ -26,6 +30,18 @@ void checkNotEmpty(const std::string& field, std::size_t index, ScriptCommand co
                          " names the game folder itself (its field is empty)");
 }
 
+/// Our own folder holds the journals: no script line may touch it.
+void checkNotOwnFolder(const std::string& field, const std::string& where) {
+  if (journal::namesOwnFolder(field))
+    throw RuntimeError(err::kPathFileAccess,
+                       where + ": the game path names " + journal::kOwnFolder + "'s own folder");
+}
+
+void checkField(const std::string& field, const std::string& where) {
+  checkGamePath(field, where);
+  checkNotOwnFolder(field, where);
+}
+
 }  // namespace
 
 void Form1Install::AnalyseINS() {
@@ -33,24 +49,74 @@ void Form1Install::AnalyseINS() {
   // The flush that only makes an archive change durable waits for the end of the run: one per
   // archive there instead of one per change.
   archives_.deferLastFlush(true);
+  std::size_t at = 0;
   try {
+    if (keepJournal) startJournal();
     for (std::size_t i = 0; i < total && i < insLines.size(); ++i) {
+      at = i;
+      // A resumed installation skips the lines an earlier run did: no boxes, no scratch file.
+      if (journal_ && journal_->lineDone(i + 1)) {
+        ++linesResumed_;
+        continue;
+      }
       const std::string& line = insLines[i];
       window_.lineStarted(i, total, line);
       window_.setFocus();
       RecognisedLine recognised = recogniseLine(line);
+      if (journal_) journal_->lineStarting(i + 1);
       if (recognised.command != ScriptCommand::None) runCommand(i, recognised);
+      if (journal_) journal_->lineEnded(i + 1);
       window_.lineDone(i, total);
     }
-  } catch (const RuntimeError&) {
+  } catch (const RuntimeError& e) {
     makeDurableQuietly();
+    stopJournalQuietly(at + 1, e.number(), e.text());
     throw;
   } catch (const ProgramEnd&) {
     // "No" in an engine's error box: what earlier lines did stays done, durably.
     makeDurableQuietly();
+    stopJournalQuietly(at + 1, 0, "ended by No in an error box");
     throw;
   }
-  makeDurable();
+  try {
+    makeDurable();
+  } catch (const RuntimeError& e) {
+    stopJournalQuietly(total, e.number(), e.text());
+    throw;
+  }
+  if (journal_) journal_->complete();
+  journal_.reset();
+}
+
+void Form1Install::startJournal() {
+  journal_ = std::make_unique<journal::InstallJournal>(fs_, saPath);
+  const journal::Beginning b =
+      journal_->begin(readScriptBytes(fs_, kScriptFile), journal::modName(fs_));
+  installNumber_ = b.number;
+  if (b.kind != journal::Beginning::Kind::RedoneOverConflicts) return;
+  const std::size_t n = b.undo.conflicts;
+  boxes_.show(MessageBoxRequest{
+      "This mod was installed before (installation " + std::to_string(b.previous) +
+          "). It could not be taken back first: " + std::to_string(n) +
+          (n == 1 ? " thing it changed was" : " things it changed were") +
+          " changed again since (tamberlin uninstall --dry-run lists them). It is installed "
+          "again over it.",
+      kAppTitle, MsgButtons::Ok, MsgIcon::Warning});
+}
+
+void Form1Install::stopJournalQuietly(std::size_t line, int error, const std::string& text) {
+  if (!journal_) return;
+  try {
+    journal_->stopped(line, error, text);
+  } catch (const RuntimeError&) {
+    // The error that stopped the run is the one to report; the journal reads as running.
+  }
+  journal_.reset();
+}
+
+Module1& Form1Install::archiveEngine(const std::string& field, const std::string& path) {
+  if (journal_) journal_->namingArchive(field, path);
+  return archives_.engineFor(path);
 }
 
 void Form1Install::makeDurable() {
@@ -110,33 +176,54 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
   std::visit(
       Overloaded{
           [&](const RepInImg& c) {
-            checkGamePath(c.archive.text, where + ", REPINIMG archive");
+            checkField(c.archive.text, where + ", REPINIMG archive");
             module1.imgPath = gamePath(saPath, c.archive.text);
+            archiveField_ = c.archive.text;
             RepInIMGSys(c.entry.text, c.file.text);
             window_.makeVisible();
           },
           [&](const AddInImg& c) {
-            checkGamePath(c.archive.text, where + ", ADDINIMG archive");
+            checkField(c.archive.text, where + ", ADDINIMG archive");
             module1.imgPath = gamePath(saPath, c.archive.text);
+            archiveField_ = c.archive.text;
+            // A resumed run whose add was made before its "done" was kept: nothing to do.
+            if (journal_ && !journal_->lineDone(index + 1) && fs_.stat(module1.imgPath).exists &&
+                journal_->addAlreadyMade(c.archive.text,
+                                         archiveEngine(c.archive.text, module1.imgPath).archive()))
+              return;
             AddinImgSys(c.file.text);
             window_.makeVisible();
           },
           [&](const Delete& c) {
             checkNotEmpty(c.pattern.text, index, Delete::kCommand);
-            checkGamePath(c.pattern.text, where + ", DELETE file");
-            deleteMatching(fs_, gamePath(saPath, c.pattern.text));
+            checkField(c.pattern.text, where + ", DELETE file");
+            const std::string pattern = gamePath(saPath, c.pattern.text);
+            if (journal_)
+              journal_->removeFiles(c.pattern.text, filesMatching(fs_, pattern));
+            else
+              deleteMatching(fs_, pattern);
             window_.makeVisible();
           },
           [&](const Add& c) {
-            checkGamePath(c.dest.text, where + ", ADD destination");
+            checkField(c.dest.text, where + ", ADD destination");
             window_.makeVisible();
-            copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_, false);
+            const std::string dest = gamePath(saPath, c.dest.text);
+            std::function<void(const std::string&)> beforeRename;
+            if (journal_)
+              beforeRename = [&](const std::string& part) {
+                journal_->beforeCopyRename(c.dest.text, dest, part);
+              };
+            copyIntoPlace(fs_, c.source.text, dest, &label2_, false, beforeRename);
             copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
           },
           [&](const MakeDir& c) {
             checkNotEmpty(c.folder.text, index, MakeDir::kCommand);
-            checkGamePath(c.folder.text, where + ", MAKEDIR folder");
-            makeFolder(fs_, gamePath(saPath, c.folder.text));
+            checkField(c.folder.text, where + ", MAKEDIR folder");
+            const std::string folder = gamePath(saPath, c.folder.text);
+            if (journal_)
+              journal_->makeFolder(c.folder.text, folder);
+            else
+              makeFolder(fs_, folder);
             window_.makeVisible();
           },
           [&](const TooFewFields& c) {

@@ -68,6 +68,7 @@ void ImgArchive::replaceIn(BinaryFile& archive, std::int32_t slot, BinaryFile& s
   try {
     copyBytes(source, from, archive, sectorPos(endSector), bytes, progress_);
     edit.sync();
+    if (beforeVisible_) beforeVisible_(slot, placed, bytes);
     // Offset and both size halves in one write: a torn field would name someone else's data.
     const RecordBytes r = encodeRecord(placed);
     edit.write(e.dirPos, r.data(), kNameAt);

@@ -73,6 +73,14 @@ class ImgArchive {
   /// Called with the bytes copied so far and the total during a long copy.
   void onProgress(CopyProgress progress) { progress_ = std::move(progress); }
 
+  /// Heard by add and replace once the new data (and an add's still invisible record) is on
+  /// stable storage, just before the write that makes the change visible (an add's count, a
+  /// replace's record): the slot, the entry as it will read and the data's length in bytes.
+  /// The entry in the table is still the one before. A throw takes the change back.
+  using BeforeVisible =
+      std::function<void(std::int32_t slot, const IMGEntry& entry, std::int64_t bytes)>;
+  void beforeVisible(BeforeVisible hook) { beforeVisible_ = std::move(hook); }
+
   /// Adds the file `source` as a new entry named `name` (UTF-8; stored in the ANSI code page,
   /// NUL-padded, cut at 24 bytes, or at 23 with a NUL when the directory has entries). Entries
   /// in the way of the grown directory move to the end first. Returns the new slot.
@@ -166,6 +174,7 @@ class ImgArchive {
   Identity identity_;
   bool complete_ = false;
   CopyProgress progress_;
+  BeforeVisible beforeVisible_;
   EntryIndex index_;
   std::size_t indexed_ = 0;  ///< table slots 1..indexed_ are in index_
 

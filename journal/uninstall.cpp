@@ -156,7 +156,9 @@ UninstallReport uninstall(FileSystem& fs, const std::string& saPath,
   report.steps = undoAll(cx);
   report.conflicts = countOf(report.steps, StepStatus::Conflict);
   report.undone = countOf(report.steps, StepStatus::Undo);
-  for (const std::string& dir : cx.touchedFolders) fs.syncDir(dir);
+  // A folder removed after a file in it was undone has nothing left to flush.
+  for (const std::string& dir : cx.touchedFolders)
+    if (fs.stat(dir).isDir) fs.syncDir(dir);
   journal.append(Record{"uninstalled", {nowUtc(), std::to_string(report.conflicts)}});
   journal.sync();
   journal.close();
