@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 using test::InstallOutcome;
 using test::InstallRig;
 using test::readBytes;
+using test::sameBytes;
 using test::snapshotTree;
 using test::writeBytes;
 
@@ -344,6 +345,31 @@ TEST(JournalInstall, UninstallRestoresTheGameAndARerunDoesNotRepeat) {
   EXPECT_EQ(report.conflicts, 0u);
   EXPECT_TRUE(report.finished);
   EXPECT_EQ(gameFiles(rig.game), before);
+}
+
+TEST(JournalInstall, ArchiveChangesAreTakenBackByteForByte) {
+  InstallRig rig;
+  rig.form.keepJournal = true;
+  rig.writeMod("r.dff", std::string(3000, 'r'));
+  rig.writeMod("n.col", std::string(100, 'n'));
+  const std::string archive = readBytes(rig.archivePath());
+  rig.writeScript(
+      "REPINIMG \\models\\gta3.img, car.dff, r.dff\r\nADDINIMG \\models\\gta3.img, "
+      "n.col\r\nREPINIMG \\models\\gta3.img, n.col, r.dff\r\n");
+  ASSERT_EQ(rig.analyse().error, 0);
+  ASSERT_NE(readBytes(rig.archivePath()), archive);
+  auto all = journal::loadInstallations(realFileSystem(), rig.form.saPath);
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].state, journal::InstallState::Complete) << journal::describeState(all[0]);
+  EXPECT_EQ(all[0].entries.size(), 1u);
+  EXPECT_EQ(all[0].added.size(), 1u);
+  const auto report = journal::uninstall(realFileSystem(), rig.form.saPath, all, 1, {});
+  EXPECT_EQ(report.conflicts, 0u);
+  // The removed record stays, hidden past the count: everything else is as before.
+  std::string after = readBytes(rig.archivePath());
+  ASSERT_EQ(after.size(), archive.size());
+  after.replace(104, 32, archive.substr(104, 32));
+  EXPECT_TRUE(sameBytes(after, archive));
 }
 
 }  // namespace
