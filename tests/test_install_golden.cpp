@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/win_path.h"
 #include "support/archive_fixture.h"
 #include "support/fault_file_system.h"
 #include "support/install_rig.h"
@@ -203,13 +204,28 @@ TEST_F(GoldenInstall, DryRunFollowsWhatEarlierLinesWouldDo) {
   ProgramRun run = install({"--dry-run"});
   EXPECT_EQ(run.exitCode, 0) << run.out;
   for (const char* deleted : {"data\\new.bak", "data\\old.bak", "data\\OTHER.BAK"})
-    EXPECT_NE(run.out.find(std::string("delete ") + game + "\\" + deleted + "\n"),
+    EXPECT_NE(run.out.find("delete " + displayPath(game + "\\" + deleted) + "\n"),
               std::string::npos)
         << deleted << "\n"
         << run.out;
   EXPECT_NE(run.out.find("*.bak: matches nothing"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("already there"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("r.txt (new file)"), std::string::npos) << run.out;
+}
+
+TEST_F(GoldenInstall, DryRunNamesAnAddedEntryAsTheInstallDoes) {
+  // A name too long for its field is cut as the engine cuts it: a later replace line finds the
+  // entry in the dry run exactly when it does in the install.
+  writeBytes(mod.file("abcdefghijklmnopqrstuvwxyz.col"), "col");
+  for (const char* lookup : {"abcdefghijklmnopqrstuvw", "abcdefghijklmnopqrstuvwx"}) {
+    writeBytes(game + "/models/gta3.img", gameArchive());
+    writeBytes(mod.file("ins.cfg"),
+               std::string("ADDINIMG \\models\\gta3.img, ") + "abcdefghijklmnopqrstuvwxyz.col\r\n" +
+                   "REPINIMG \\models\\gta3.img, " + lookup + ", readme.txt\r\n");
+    ProgramRun dry = install({"--dry-run"});
+    ProgramRun real = install();
+    EXPECT_EQ(dry.exitCode, real.exitCode) << lookup << "\n" << dry.out << real.out << real.err;
+  }
 }
 
 TEST_F(GoldenInstall, TheGameFolderMustHoldGtaSaExeExactly) {
