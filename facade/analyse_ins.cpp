@@ -5,6 +5,7 @@
 #include "facade/form1_install.h"
 #include "installscript/containment.h"
 #include "installscript/file_commands.h"
+#include "installscript/line_error.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -12,22 +13,6 @@
 #include "ui/program_end.h"
 
 namespace tamberlin {
-namespace {
-
-std::string lineName(std::size_t index) {
-  return std::string(Form1Install::kScriptFile) + " line " + std::to_string(index + 1);
-}
-
-/// "DELETE" and "MAKEDIR" of an empty field would name the game folder itself.
-void checkNotEmpty(const std::string& field, std::size_t index, ScriptCommand command) {
-  if (!field.empty()) return;
-  throw RuntimeError(err::kPathFileAccess,
-                     lineName(index) + ": " + commandName(command) +
-                         " names the game folder itself (its field is empty)");
-}
-
-}  // namespace
-
 void Form1Install::AnalyseINS() {
   const auto total = static_cast<std::size_t>(static_cast<std::int32_t>(numNumHH));
   // The flush that only makes an archive change durable waits for the end of the run: one per
@@ -97,58 +82,50 @@ void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
     runCommandFields(index, parsed.command);
     ++commandsDone_;
   } catch (const RuntimeError& e) {
-    // Say which line failed, unless the error already does.
-    if (e.detail().find(lineName(index)) != std::string::npos) throw;
-    std::string where = lineName(index) + " (" + commandName(line.command) + ")";
-    throw RuntimeError(e.number(), e.detail().empty() ? where : where + ": " + e.detail());
+    throw atScriptLine(index, line.command, e);
   }
 }
 
 void Form1Install::runCommandFields(std::size_t index, const script::Command& command) {
   using namespace script;
-  const std::string where = lineName(index);
-  std::visit(
-      Overloaded{
-          [&](const RepInImg& c) {
-            checkGamePath(c.archive.text, where + ", REPINIMG archive");
-            module1.imgPath = gamePath(saPath, c.archive.text);
-            RepInIMGSys(c.entry.text, c.file.text);
-            window_.makeVisible();
-          },
-          [&](const AddInImg& c) {
-            checkGamePath(c.archive.text, where + ", ADDINIMG archive");
-            module1.imgPath = gamePath(saPath, c.archive.text);
-            AddinImgSys(c.file.text);
-            window_.makeVisible();
-          },
-          [&](const Delete& c) {
-            checkNotEmpty(c.pattern.text, index, Delete::kCommand);
-            checkGamePath(c.pattern.text, where + ", DELETE file");
-            deleteMatching(fs_, gamePath(saPath, c.pattern.text));
-            window_.makeVisible();
-          },
-          [&](const Add& c) {
-            checkGamePath(c.dest.text, where + ", ADD destination");
-            window_.makeVisible();
-            copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_, false);
-            copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
-          },
-          [&](const MakeDir& c) {
-            checkNotEmpty(c.folder.text, index, MakeDir::kCommand);
-            checkGamePath(c.folder.text, where + ", MAKEDIR folder");
-            makeFolder(fs_, gamePath(saPath, c.folder.text));
-            window_.makeVisible();
-          },
-          [&](const TooFewFields& c) {
-            // The field reader read past the end of the scratch file.
-            throw RuntimeError(
-                err::kInputPastEnd,
-                std::string(kScratchFile) + ", the operands of " + where + ": " + describe(c));
-          },
-          [](const EmptyLine&) {},
-          [](const Note&) {},
-      },
-      command);
+  const std::string where = scriptLineName(index);
+  std::visit(Overloaded{
+                 [&](const RepInImg& c) {
+                   checkGamePath(c.archive.text, where + ", REPINIMG archive");
+                   module1.imgPath = gamePath(saPath, c.archive.text);
+                   RepInIMGSys(c.entry.text, c.file.text);
+                   window_.makeVisible();
+                 },
+                 [&](const AddInImg& c) {
+                   checkGamePath(c.archive.text, where + ", ADDINIMG archive");
+                   module1.imgPath = gamePath(saPath, c.archive.text);
+                   AddinImgSys(c.file.text);
+                   window_.makeVisible();
+                 },
+                 [&](const Delete& c) {
+                   if (c.pattern.text.empty()) throw emptyFieldError(index, Delete::kCommand);
+                   checkGamePath(c.pattern.text, where + ", DELETE file");
+                   deleteMatching(fs_, gamePath(saPath, c.pattern.text));
+                   window_.makeVisible();
+                 },
+                 [&](const Add& c) {
+                   checkGamePath(c.dest.text, where + ", ADD destination");
+                   window_.makeVisible();
+                   copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_,
+                                 false);
+                   copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
+                 },
+                 [&](const MakeDir& c) {
+                   if (c.folder.text.empty()) throw emptyFieldError(index, MakeDir::kCommand);
+                   checkGamePath(c.folder.text, where + ", MAKEDIR folder");
+                   makeFolder(fs_, gamePath(saPath, c.folder.text));
+                   window_.makeVisible();
+                 },
+                 [&](const TooFewFields& c) { throw tooFewFieldsError(index, c); },
+                 [](const EmptyLine&) {},
+                 [](const Note&) {},
+             },
+             command);
 }
 
 }  // namespace tamberlin

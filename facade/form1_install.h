@@ -59,6 +59,9 @@ class Form1Install {
   /// flush while it runs; it returns or passes an error up only after its changes are on stable
   /// storage (a failure to get them there is an error too).
   void AnalyseINS();
+  /// Plans lines 0 .. numNumHH - 1 against saPath before anything changes: a line that would
+  /// end the installation with an error ends it now, with that error, and nothing changed.
+  void checkBeforeChanging();
   /// Runs the whole installation. Ends the program (throws ProgramEnd{0}) after
   /// "Installation Complete"; an error that no routine handles escapes as a RuntimeError.
   void ImgInstall();
@@ -75,7 +78,7 @@ class Form1Install {
   std::vector<std::string> archivePaths() const { return archives_.paths(); }
 
   /// The scratch file that turns a command's operand text into fields, in the current folder.
-  static constexpr const char* kScratchFile = "installing.tmp";
+  static constexpr const char* kScratchFile = tamberlin::kScratchFile;
   /// The install script, in the current folder.
   static constexpr const char* kScriptFile = tamberlin::kScriptFile;
 
