@@ -21,7 +21,7 @@ namespace tamberlin {
 namespace {
 
 const char kUsage[] =
-    "usage: tamberlin install GAME_DIR [--continue-on-error] [--dry-run] [--verbose]\n"
+    "usage: tamberlin install GAME_DIR [--continue-on-error] [--dry-run] [--verbose] [--help]\n"
     "  Run in the mod's folder (it holds ins.cfg). GAME_DIR is the game's folder, the one\n"
     "  that holds gta_sa.exe.\n"
     "  --continue-on-error  answer Yes to the archive engine's error questions (default No)\n"
@@ -58,11 +58,16 @@ struct Options {
   bool continueOnError = false;
   bool dryRun = false;
   bool verbose = false;
+  bool help = false;
 };
 
 /// Parses the arguments; false on a usage error (already reported).
 bool parse(const std::vector<std::string>& args, Options& o) {
   for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+      return true;
+    }
     if (a == "--continue-on-error") {
       o.continueOnError = true;
     } else if (a == "--dry-run") {
@@ -135,6 +140,10 @@ int install(const Options& o, const std::string& saPath) {
 int installCommand(const std::vector<std::string>& args) {
   Options o;
   if (!parse(args, o)) return 2;
+  if (o.help) {
+    standardOut() << kUsage;
+    return 0;
+  }
   FileSystem& fs = realFileSystem();
   if (!holdsGame(fs, o.gameDir)) {
     standardErr() << "tamberlin install: " << o.gameDir

@@ -10,12 +10,18 @@
 namespace tamberlin {
 namespace {
 
+const char kUsage[] =
+    "usage: tamberlin lint [MOD_DIR] [--help]\n"
+    "  Checks the mod in MOD_DIR (default: the current folder) as the wizard will load it:\n"
+    "  ins.cfg line by line, text.cfg and image.jpg. Exit 1 when it finds an error.\n";
+
 int lintCommand(const std::vector<std::string>& args) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    standardOut() << kUsage;
+    return 0;
+  }
   if (args.size() > 1 || (!args.empty() && args[0].rfind("-", 0) == 0)) {
-    standardErr()
-        << "usage: tamberlin lint [MOD_DIR]\n"
-           "  Checks MOD_DIR/ins.cfg (default: the current folder) and reports each line's\n"
-           "  meaning and its problems. Exit 1 when it finds an error.\n";
+    standardErr() << kUsage;
     return 2;
   }
   const std::string modDir = args.empty() ? "." : args[0];
