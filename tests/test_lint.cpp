@@ -3,15 +3,16 @@
 #include <set>
 
 #include "installscript/lint.h"
+#include "installscript/script_file.h"
 #include "support/archive_fixture.h"
 #include "support/run_program.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::runProgram;
-using testing::TempDir;
-using testing::writeBytes;
+using test::runProgram;
+using test::TempDir;
+using test::writeBytes;
 
 /// Lints `script` with the mod's files being `files`.
 LintReport lint(const std::string& script, std::set<std::string> files = {}) {

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "platform/file_system.h"
 #include "support/archive_fixture.h"
 #include "support/fake_ui.h"
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 /// Makes `dir` the current folder until the object goes, then restores the previous one.
 class CurrentDir {
@@ -88,4 +88,4 @@ class InstallRig {
   InstallOutcome capture(Fn fn);
 };
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

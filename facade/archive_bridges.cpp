@@ -1,0 +1,46 @@
+// The archive commands' bridges to the archive engine: replace an entry found by name, add a
+// file as a new entry.
+#include <cstdint>
+
+#include "facade/form1_install.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+#include "ui/message_box.h"
+
+namespace tamberlin {
+
+void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& outStra) {
+  const std::string archive = module1.imgPath;
+  // Reading a missing archive would make it, empty: a replacement has nothing to find there.
+  if (!fs_.stat(archive).exists)
+    throw RuntimeError(err::kFileNotFound, "the archive " + archive + " (to replace entry \"" +
+                                               inStra + "\" in) does not exist");
+  Module1& engine = archives_.engineFor(archive);
+  engine.imgPath = archive;
+  std::int32_t slot = archives_.find(archive, inStra);
+  if (slot == 0)
+    throw RuntimeError(err::kFileNotFound,
+                       missingEntryText(archives_.index(archive), inStra, archive));
+  // The engine takes a missing replacement file as nothing to do; for a script line that would
+  // report a failed replacement as done.
+  const FileInfo source = fs_.stat(outStra);
+  if (!source.exists || source.isDir)
+    throw RuntimeError(err::kFileNotFound,
+                       "the replacement file " + outStra + " for entry \"" + inStra + "\"");
+  // A search from the list's top leaves the number of entries it passed on the status line.
+  if (slot > 1)
+    engine.SetStatus("Replacing File File: " + inStra + " - " + std::to_string(slot - 1));
+  std::int32_t byteCount = 0;
+  engine.ReplaceFileInIMG(slot, outStra, 0, byteCount);
+}
+
+void Form1Install::AddinImgSys(const std::string& ffInputOmega) {
+  boxes_.show(MessageBoxRequest{ffInputOmega, kAppTitle, MsgButtons::Ok, MsgIcon::None});
+  const std::string archive = module1.imgPath;
+  Module1& engine = archives_.engineFor(archive);
+  engine.imgPath = archive;
+  std::string copy = ffInputOmega;
+  engine.UseFileNameToIMG(copy, 0, 0, "");
+}
+
+}  // namespace tamberlin
