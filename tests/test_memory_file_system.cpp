@@ -271,17 +271,17 @@ TEST(MemoryFileSystem, WritesBeyondTheFreeSpaceFailWithError61AndChangeNothing) 
 }
 
 TEST(MemoryFileSystem, RealFoldersCopyInAndOut) {
-  tamberlin::testing::TempDir from, to;
+  tamberlin::test::TempDir from, to;
   std::filesystem::create_directories(from.file("models"));
-  tamberlin::testing::writeBytes(from.file("models/gta3.img"), "VER2");
-  tamberlin::testing::writeBytes(from.file("gta_sa.exe"), std::string("\0x", 2));
+  tamberlin::test::writeBytes(from.file("models/gta3.img"), "VER2");
+  tamberlin::test::writeBytes(from.file("gta_sa.exe"), std::string("\0x", 2));
   MemoryFileSystem fs;
   fs.copyIn(from.path(), "/game");
   EXPECT_EQ(fs.listAll(), (std::vector<std::string>{"/game/", "/game/gta_sa.exe", "/game/models/",
                                                     "/game/models/gta3.img"}));
   fs.copyOut("/game", to.path());
-  EXPECT_EQ(tamberlin::testing::readBytes(to.file("models/gta3.img")), "VER2");
-  EXPECT_EQ(tamberlin::testing::readBytes(to.file("gta_sa.exe")), std::string("\0x", 2));
+  EXPECT_EQ(tamberlin::test::readBytes(to.file("models/gta3.img")), "VER2");
+  EXPECT_EQ(tamberlin::test::readBytes(to.file("gta_sa.exe")), std::string("\0x", 2));
   MemoryFileSystem again;
   again.copyIn(to.path(), "/game");
   EXPECT_EQ(fs.durableDifference(again), "");
@@ -311,7 +311,7 @@ class BothFileSystems : public ::testing::TestWithParam<bool> {
     return out;
   }
 
-  tamberlin::testing::TempDir dir;
+  tamberlin::test::TempDir dir;
   MemoryFileSystem memory;
   FileSystem* fs = nullptr;
   std::string root;
@@ -468,8 +468,8 @@ TEST_P(BothFileSystems, RenameListAndIds) {
 // ---- The explorer finds an ordering fault --------------------------------------------------
 
 /// A toy store: a 4-byte pointer at position 1 names where the live data starts.
-const std::string kOldData = tamberlin::testing::pattern(1, 600);
-const std::string kNewData = tamberlin::testing::pattern(2, 600);
+const std::string kOldData = tamberlin::test::pattern(1, 600);
+const std::string kNewData = tamberlin::test::pattern(2, 600);
 
 void storeSetup(MemoryFileSystem& fs) {
   fs.writeFile("/store", "0513" + std::string(508, '\0') + kOldData);
