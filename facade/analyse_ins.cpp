@@ -56,7 +56,7 @@ void Form1Install::AnalyseINS() {
 void Form1Install::makeDurable() {
   std::optional<RuntimeError> first;
   try {
-    syncCopiedFolders();
+    syncChangedFolders();
   } catch (const RuntimeError& e) {
     first = e;
   }
@@ -77,10 +77,12 @@ void Form1Install::makeDurableQuietly() {
   }
 }
 
-void Form1Install::syncCopiedFolders() {
-  while (!copiedFolders_.empty()) {
-    std::string dir = *copiedFolders_.begin();
-    copiedFolders_.erase(copiedFolders_.begin());
+void Form1Install::syncChangedFolders() {
+  // Only durability hangs on these flushes: each name change is sound on the disk at any moment
+  // (a copy is renamed into place after its bytes were flushed).
+  while (!changedFolders_.empty()) {
+    std::string dir = *changedFolders_.begin();
+    changedFolders_.erase(changedFolders_.begin());
     fs_.syncDir(dir);
   }
 }
@@ -124,19 +126,21 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
           [&](const Delete& c) {
             checkNotEmpty(c.pattern.text, index, Delete::kCommand);
             checkGamePath(c.pattern.text, where + ", DELETE file");
-            deleteMatching(fs_, gamePath(saPath, c.pattern.text));
+            const std::string pattern = gamePath(saPath, c.pattern.text);
+            if (deleteMatching(fs_, pattern) > 0) changedFolders_.insert(destFolder(pattern));
             window_.makeVisible();
           },
           [&](const Add& c) {
             checkGamePath(c.dest.text, where + ", ADD destination");
             window_.makeVisible();
             copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_, false);
-            copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
+            changedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
           },
           [&](const MakeDir& c) {
             checkNotEmpty(c.folder.text, index, MakeDir::kCommand);
             checkGamePath(c.folder.text, where + ", MAKEDIR folder");
-            makeFolder(fs_, gamePath(saPath, c.folder.text));
+            const std::string folder = gamePath(saPath, c.folder.text);
+            if (makeFolder(fs_, folder)) changedFolders_.insert(destFolder(folder));
             window_.makeVisible();
           },
           [&](const TooFewFields& c) {
