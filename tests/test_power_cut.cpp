@@ -363,7 +363,8 @@ TEST(PowerCut, EveryStateOfEveryCutOfEveryChangeIsSound) {
         });
     EXPECT_GT(t.states, t.cutPoints) << "no cut left more than one state";
     std::cout << "[ power cut ] " << c.name << ": " << t.operations << " operations, " << t.states
-              << " states (at most " << t.largestStateCount << " at one cut)\n";
+              << " states (at most " << t.largestStateCount << " at one cut; " << t.sampledCutPoints
+              << " of " << t.cutPoints << " cuts sampled)\n";
   }
 }
 

@@ -26,6 +26,18 @@ struct MemoryFileSystem::StateSpace {
   std::vector<std::size_t> order;
 
   std::size_t items() const { return data.size() + placesOf.size(); }
+  /// The choices per item: lost, kept or torn per write; a prefix length per folder.
+  std::vector<std::size_t> radix() const {
+    std::vector<std::size_t> out;
+    for (const auto& d : data) out.push_back(2 + d.tears.size());
+    for (const auto& f : folders) out.push_back(f.second.size() + 1);
+    return out;
+  }
+  bool exhaustive(const CrashStateOptions& options) const {
+    std::size_t product = 1;
+    for (std::size_t r : radix()) product = std::min(product * r, options.maxExhaustiveStates + 1);
+    return items() <= options.exhaustiveItems && product <= options.maxExhaustiveStates;
+  }
 };
 
 /// One state: per data item -1 lost, 0 kept, t >= 1 torn at tears[t - 1]; per folder how many
@@ -212,6 +224,10 @@ bool nextCombination(std::vector<std::size_t>& digits, const std::vector<std::si
 
 }  // namespace
 
+bool MemoryFileSystem::triesEveryState(const CrashStateOptions& options) const {
+  return stateSpace(options).exhaustive(options);
+}
+
 std::size_t MemoryFileSystem::crashStates(const StateVisitor& visit,
                                           const CrashStateOptions& options) const {
   const StateSpace space = stateSpace(options);
@@ -225,12 +241,8 @@ std::size_t MemoryFileSystem::crashStates(const StateVisitor& visit,
     ++visited;
     going = visit(*state, describe(space, c));
   };
-  std::vector<std::size_t> radix;
-  std::size_t product = 1;
-  for (const auto& d : space.data) radix.push_back(2 + d.tears.size());
-  for (const auto& f : space.folders) radix.push_back(f.second.size() + 1);
-  for (std::size_t r : radix) product = std::min(product * r, options.maxExhaustiveStates + 1);
-  if (space.items() <= options.exhaustiveItems && product <= options.maxExhaustiveStates) {
+  const std::vector<std::size_t> radix = space.radix();
+  if (space.exhaustive(options)) {
     std::vector<std::size_t> digits(radix.size());
     do {
       Choice c;

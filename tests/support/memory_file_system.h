@@ -106,6 +106,8 @@ class MemoryFileSystem : public FileSystem {
   /// Calls `visit` with each distinct state a cut now may leave, as a fresh file system whose
   /// contents are all durable, until it returns false. Returns how many states were visited.
   std::size_t crashStates(const StateVisitor& visit, const CrashStateOptions& options = {}) const;
+  /// True when crashStates tries every combination now, false when it samples.
+  bool triesEveryState(const CrashStateOptions& options = {}) const;
 
  private:
   class File;

@@ -46,6 +46,7 @@ bool checkStates(const MemoryFileSystem& fs, PowerCutInfo info, const PowerCutCh
   totals.states += static_cast<long>(n);
   totals.largestStateCount = std::max(totals.largestStateCount, static_cast<long>(n));
   ++totals.cutPoints;
+  if (!fs.triesEveryState(options.states)) ++totals.sampledCutPoints;
   return totals.failures < options.maxFailures;
 }
 

@@ -32,6 +32,7 @@ struct ExploreTotals {
   long cutPoints = 0;          ///< cut points tried (operations + 1)
   long states = 0;             ///< states checked in all
   long largestStateCount = 0;  ///< the most states one cut point left
+  long sampledCutPoints = 0;   ///< cut points whose states were sampled, not all tried
   long failures = 0;
 };
 
