@@ -61,6 +61,7 @@ void Form1Install::makeDurable() {
     first = e;
   }
   try {
+    // Durability only: each archive is sound whether or not its last change is on the disk.
     archives_.flushPending();
   } catch (const RuntimeError& e) {
     if (!first) first = e;
@@ -78,8 +79,9 @@ void Form1Install::makeDurableQuietly() {
 }
 
 void Form1Install::syncChangedFolders() {
-  // Only durability hangs on these flushes: each name change is sound on the disk at any moment
-  // (a copy is renamed into place after its bytes were flushed).
+  // Durability only: each name change is sound on the disk at any moment (a copy is renamed into
+  // place after its bytes were flushed). On NTFS renames are written through and folder entries
+  // journaled, so these flushes add nothing there.
   while (!changedFolders_.empty()) {
     std::string dir = *changedFolders_.begin();
     changedFolders_.erase(changedFolders_.begin());

@@ -134,7 +134,8 @@ Contents contentsOf(MemoryFileSystem& fs, const std::string& path) {
 std::string show(const Contents& c) {
   if (!c) return "absent";
   if (*c == "<folder>") return "a folder";
-  return std::to_string(c->size()) + " bytes";
+  return std::to_string(c->size()) + " bytes (hash " +
+         std::to_string(std::hash<std::string>()(*c) % 100000) + ")";
 }
 
 bool endsWith(const std::string& s, const std::string& tail) {
