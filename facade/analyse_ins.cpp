@@ -13,6 +13,7 @@
 #include "ui/program_end.h"
 
 namespace tamberlin {
+
 void Form1Install::AnalyseINS() {
   const auto total = static_cast<std::size_t>(static_cast<std::int32_t>(numNumHH));
   // The flush that only makes an archive change durable waits for the end of the run: one per
@@ -41,11 +42,12 @@ void Form1Install::AnalyseINS() {
 void Form1Install::makeDurable() {
   std::optional<RuntimeError> first;
   try {
-    syncCopiedFolders();
+    syncChangedFolders();
   } catch (const RuntimeError& e) {
     first = e;
   }
   try {
+    // Durability only: each archive is sound whether or not its last change is on the disk.
     archives_.flushPending();
   } catch (const RuntimeError& e) {
     if (!first) first = e;
@@ -62,10 +64,13 @@ void Form1Install::makeDurableQuietly() {
   }
 }
 
-void Form1Install::syncCopiedFolders() {
-  while (!copiedFolders_.empty()) {
-    std::string dir = *copiedFolders_.begin();
-    copiedFolders_.erase(copiedFolders_.begin());
+void Form1Install::syncChangedFolders() {
+  // Durability only: each name change is sound on the disk at any moment (a copy is renamed into
+  // place after its bytes were flushed). On NTFS renames are written through and folder entries
+  // journaled, so these flushes add nothing there.
+  while (!changedFolders_.empty()) {
+    std::string dir = *changedFolders_.begin();
+    changedFolders_.erase(changedFolders_.begin());
     fs_.syncDir(dir);
   }
 }
@@ -89,43 +94,45 @@ void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
 void Form1Install::runCommandFields(std::size_t index, const script::Command& command) {
   using namespace script;
   const std::string where = scriptLineName(index);
-  std::visit(Overloaded{
-                 [&](const RepInImg& c) {
-                   checkGamePath(c.archive.text, where + ", REPINIMG archive");
-                   module1.imgPath = gamePath(saPath, c.archive.text);
-                   RepInIMGSys(c.entry.text, c.file.text);
-                   window_.makeVisible();
-                 },
-                 [&](const AddInImg& c) {
-                   checkGamePath(c.archive.text, where + ", ADDINIMG archive");
-                   module1.imgPath = gamePath(saPath, c.archive.text);
-                   AddinImgSys(c.file.text);
-                   window_.makeVisible();
-                 },
-                 [&](const Delete& c) {
-                   if (c.pattern.text.empty()) throw emptyFieldError(index, Delete::kCommand);
-                   checkGamePath(c.pattern.text, where + ", DELETE file");
-                   deleteMatching(fs_, gamePath(saPath, c.pattern.text));
-                   window_.makeVisible();
-                 },
-                 [&](const Add& c) {
-                   checkGamePath(c.dest.text, where + ", ADD destination");
-                   window_.makeVisible();
-                   copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_,
-                                 false);
-                   copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
-                 },
-                 [&](const MakeDir& c) {
-                   if (c.folder.text.empty()) throw emptyFieldError(index, MakeDir::kCommand);
-                   checkGamePath(c.folder.text, where + ", MAKEDIR folder");
-                   makeFolder(fs_, gamePath(saPath, c.folder.text));
-                   window_.makeVisible();
-                 },
-                 [&](const TooFewFields& c) { throw tooFewFieldsError(index, c); },
-                 [](const EmptyLine&) {},
-                 [](const Note&) {},
-             },
-             command);
+  std::visit(
+      Overloaded{
+          [&](const RepInImg& c) {
+            checkGamePath(c.archive.text, where + ", REPINIMG archive");
+            module1.imgPath = gamePath(saPath, c.archive.text);
+            RepInIMGSys(c.entry.text, c.file.text);
+            window_.makeVisible();
+          },
+          [&](const AddInImg& c) {
+            checkGamePath(c.archive.text, where + ", ADDINIMG archive");
+            module1.imgPath = gamePath(saPath, c.archive.text);
+            AddinImgSys(c.file.text);
+            window_.makeVisible();
+          },
+          [&](const Delete& c) {
+            if (c.pattern.text.empty()) throw emptyFieldError(index, Delete::kCommand);
+            checkGamePath(c.pattern.text, where + ", DELETE file");
+            const std::string pattern = gamePath(saPath, c.pattern.text);
+            if (deleteMatching(fs_, pattern) > 0) changedFolders_.insert(destFolder(pattern));
+            window_.makeVisible();
+          },
+          [&](const Add& c) {
+            checkGamePath(c.dest.text, where + ", ADD destination");
+            window_.makeVisible();
+            copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_, false);
+            changedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
+          },
+          [&](const MakeDir& c) {
+            if (c.folder.text.empty()) throw emptyFieldError(index, MakeDir::kCommand);
+            checkGamePath(c.folder.text, where + ", MAKEDIR folder");
+            const std::string folder = gamePath(saPath, c.folder.text);
+            if (makeFolder(fs_, folder)) changedFolders_.insert(destFolder(folder));
+            window_.makeVisible();
+          },
+          [&](const TooFewFields& c) { throw tooFewFieldsError(index, c); },
+          [](const EmptyLine&) {},
+          [](const Note&) {},
+      },
+      command);
 }
 
 }  // namespace tamberlin

@@ -97,16 +97,18 @@ class Form1Install {
   /// file's text as read back.
   std::string throughScratch(const std::string& operand);
 
-  /// Makes the renames of this run's copies durable: each folder once, not once per file.
-  void syncCopiedFolders();
-  /// Puts what the run changed on stable storage: the renames of its copies and the archives
-  /// whose last flush was deferred. Tries all; throws the first failure. Turns deferral off.
+  /// Makes the name changes of this run (copies renamed into place, files deleted, folders made)
+  /// durable: each folder once, not once per file.
+  void syncChangedFolders();
+  /// Puts what the run changed on stable storage: the folders whose names it changed and the
+  /// archives whose last flush was deferred. Tries all; throws the first failure. Turns deferral
+  /// off.
   void makeDurable();
   /// makeDurable on a run that is ending with an error already: its own failures are dropped.
   void makeDurableQuietly();
 
-  ArchiveSet archives_;                  ///< one directory per archive the script names
-  std::set<std::string> copiedFolders_;  ///< folders with renames not yet synced
+  ArchiveSet archives_;                   ///< one directory per archive the script names
+  std::set<std::string> changedFolders_;  ///< folders with name changes not yet synced
   std::size_t commandsDone_ = 0;
 };
 

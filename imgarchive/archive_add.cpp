@@ -84,6 +84,7 @@ void ImgArchive::addTo(BinaryFile& archive, BinaryFile& source, const std::strin
     writeRecord(edit, plan.entry);
     edit.sync();
     writeField(edit, kCountPos, plan.newCount);
+    // Durability only: the count is the last write, and every state of it is sound.
     lastFlush(edit);
     edit.commit();
   } catch (const RuntimeError& e) {

@@ -121,6 +121,8 @@ void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string&
     throw;
   }
   fs.rename(part, dest);
+  // Durability only: old or new, `dest` names whole, flushed bytes. On NTFS the write-through
+  // rename is on the disk already and this flush adds nothing.
   if (syncFolder) fs.syncDir(destFolder(dest));
 }
 
