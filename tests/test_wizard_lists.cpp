@@ -54,6 +54,10 @@ TEST_F(DirListTest, RowsArePathThenSubfolders) {
     EXPECT_EQ(list.rows()[i].open, i <= current) << i;
     EXPECT_EQ(list.rows()[i].indent, static_cast<int>(std::min(i, current + 1))) << i;
   }
+  // Each row knows its whole path, for a name cut short in the list.
+  EXPECT_EQ(list.rows()[0].path, "/");
+  EXPECT_EQ(list.rows()[current].path, base + "/top");
+  EXPECT_EQ(list.rows().back().path, base + "/top/Gamma");
 }
 
 TEST_F(DirListTest, HighlightChangesNothingOpenMoves) {

@@ -77,6 +77,7 @@ class Win32WizardWindow : public Form1View, public WindowControl, public TimerCo
   MessageBoxes& boxes_;
   Form1* form_ = nullptr;
   HWND hwnd_ = nullptr;
+  HWND focus_ = nullptr;  ///< the control that had the focus when the window was deactivated
   HFONT fonts_[3] = {nullptr, nullptr, nullptr};
   int dpi_ = 96;
   int exitCode_ = 0;

@@ -1,7 +1,8 @@
 // win32-driver: drives the unmodified wizard from outside, as a user would, for the smoke test
 // under Wine (tools/windows-smoke.sh). It finds the window by its caption, reads labels and
-// message boxes with WM_GETTEXT, presses buttons with BM_CLICK and opens folders in the folder
-// list by double click and Enter. It never touches the wizard's code or files.
+// message boxes with WM_GETTEXT, presses buttons with BM_CLICK or with Tab and Return on the
+// focused one, and opens folders in the folder list by double click and Enter. It never touches the
+// wizard's code or files.
 //
 //   win32-driver WIZARD_EXE MOD_DIR GAME_DIR EMPTY_DIR SHOTS_DIR
 //
@@ -83,6 +84,19 @@ struct Box {
   std::string title;
   std::string text;
 };
+
+/// True when the box is wide enough for its whole title and the close button beside it, with
+/// as much again to spare for the frame.
+bool fitsTitle(const Box& b) {
+  RECT r;
+  GetWindowRect(b.hwnd, &r);
+  return r.right - r.left >= titleTextWidth(b.hwnd) + 2 * GetSystemMetrics(SM_CXSIZE);
+}
+
+/// Waits until `control` has the keyboard focus of its window.
+void waitForFocus(HWND window, HWND control, const std::string& what) {
+  waitFor([&] { return focusedWindow(window) == control; }, 10, what);
+}
 
 /// A started wizard.
 class Wizard {
@@ -239,9 +253,16 @@ void Session::closeQuestion() {
   std::printf("session: the close question\n");
   Wizard wizard(exe_, mod_);
   HWND window = wizard.window(texts_[4]);
-  press(button(window, "Cancel"));
+  // By keyboard: Tab from "Next >" to "Cancel", which takes the default frame, then Return.
+  HWND next = button(window, "Next >"), cancel = button(window, "Cancel");
+  waitForFocus(window, next, "the focus on \"Next >\"");
+  pressKey(next, VK_TAB);
+  waitForFocus(window, cancel, "Tab to take the focus to \"Cancel\"");
+  check(isDefaultButton(cancel) && !isDefaultButton(next), "Tab takes the default frame along");
+  pressKey(cancel, VK_RETURN);
   Box b = wizard.box();
-  check(b.title == "Installation Cancel", "the question's title");
+  check(b.title == "Installation Cancel", "Return on \"Cancel\" asks the question");
+  check(fitsTitle(b), "the question's box is as wide as its title");
   check(b.text ==
             "Installation is not complete.\rYou can however run this program again to finish "
             "installation\rDo you wish to cancel?",
@@ -252,6 +273,7 @@ void Session::closeQuestion() {
   Sleep(300);
   check(wizard.running() && IsWindowVisible(window), "No keeps the window open");
   check(labelShown(window, texts_[0]), "on the page it showed");
+  waitForFocus(window, cancel, "the focus to come back to \"Cancel\" after the box");
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
   b = wizard.box();
   check(b.title == "Installation Cancel", "the close box asks the same question");
@@ -319,9 +341,14 @@ void Session::installation() {
   check(true, "the caption is line 5 of text.cfg");
   check(labelShown(window, texts_[0]), "the welcome title");
   check(labelShown(window, texts_[1] + "\r\rClick Next to continue"), "the welcome text");
+  LONG style = GetWindowLongW(window, GWL_STYLE);
+  check((style & (WS_MAXIMIZEBOX | WS_THICKFRAME)) == 0, "a fixed frame without maximize button");
+  HWND start = button(window, "Next >");
+  waitForFocus(window, start, "the focus on \"Next >\"");
+  check(isDefaultButton(start), "the focus starts on \"Next >\", drawn as the default button");
   shot("1-welcome");
 
-  press(button(window, "Next >"));
+  pressKey(start, VK_RETURN);  // Return presses the focused button
   waitFor([&] { return labelShown(window, "GTA San Andreas Install Location"); }, 10,
           "the folder page");
   check(labelShown(window,
@@ -358,6 +385,7 @@ void Session::installation() {
     }
     if (first) shot("4-installing");
     first = false;
+    check(fitsTitle(b), "the box is as wide as its title");
     complete = b.text == "Installation Complete";
     if (complete) shot("5-complete");
     wizard.answer(b, IDOK);
