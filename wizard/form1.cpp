@@ -42,7 +42,8 @@ Form1::Form1(Form1View& view, FileSystem& fs, MessageBoxes& boxes, Form1Setup se
       Dir1(fs),
       File1(fs),
       view_(view),
-      winePrefix_(std::move(setup.winePrefix)) {}
+      winePrefix_(std::move(setup.winePrefix)),
+      elevator_(setup.elevator) {}
 
 const std::string& Form1::driveText() const {
   static const std::string none;
@@ -152,7 +153,7 @@ void Form1::PageChange(std::int16_t& PageOn) {
 }
 
 void Form1::Command2_Click() {
-  if (installing_) return;
+  if (busy()) return;
   if (PageOnVar == 0) {
     std::int16_t page = 1;
     PageChange(page);
@@ -160,25 +161,44 @@ void Form1::Command2_Click() {
     File1.setPath(Dir1.path());
     File1.setPattern(kGameProgram);
     std::string first = File1.items().empty() ? std::string() : File1.items().front();
-    if (first == kGameProgram) {
+    if (first != kGameProgram) {
+      boxes_.show(
+          {kNotDetectedPrefix + driveText(), kAppTitle, MsgButtons::Ok, MsgIcon::None, false});
+    } else if (mayChange(File1.path())) {
       saPath = File1.path();
       std::int16_t page = 3;
       PageChange(page);
-    } else {
-      boxes_.show(
-          {kNotDetectedPrefix + driveText(), kAppTitle, MsgButtons::Ok, MsgIcon::None, false});
     }
   }
 }
 
+bool Form1::mayChange(const std::string& gameFolder) {
+  elevating_ = true;
+  FolderDecision decision = decideGameFolder(fs_, elevator_, gameFolder, fs_.currentDir());
+  elevating_ = false;
+  if (decision.kind == FolderDecision::Ended) throw ProgramEnd{decision.exitCode};
+  if (decision.kind == FolderDecision::Install) return true;
+  view_.window().makeVisible();
+  boxes_.show({decision.message, kAppTitle, MsgButtons::Ok, MsgIcon::None, false});
+  return false;
+}
+
+void Form1::openInstallPage(const std::string& gameFolder) {
+  if (probeGameFolder(fs_, gameFolder) == FolderAccess::Denied) throw ProgramEnd{kExitNeedsAdmin};
+  saPath = gameFolder;
+  std::int16_t page = 3;
+  PageChange(page);
+}
+
 void Form1::Command3_Click() {
-  if (installing_) return;
+  if (busy()) return;
   view_.window().requestClose();
 }
 
 void Form1::Form_Unload(std::int16_t& Cancel) {
-  // While the installation runs nothing closes the window: the program ends when it stops.
-  if (installing_) {
+  // While the installation runs, here or in the elevated copy, nothing closes the window: the
+  // program ends when it stops.
+  if (busy()) {
     Cancel = 1;
     return;
   }
@@ -204,7 +224,7 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Drive1_Change(std::size_t index) {
-  if (installing_ || index >= Drive1.size()) return;
+  if (busy() || index >= Drive1.size()) return;
   Drive1Index = index;
   // A drive that is not ready leaves the folder list where it was.
   if (Dir1.open(Drive1[index].root)) showDirList();
@@ -215,7 +235,7 @@ void Form1::Dir1_Highlight(std::size_t row) {
 }
 
 void Form1::Dir1_Open(std::size_t row) {
-  if (installing_) return;
+  if (busy()) return;
   Dir1.openRow(row);
   showDirList();
 }
