@@ -23,13 +23,11 @@ ConsoleBoxes::ConsoleBoxes(TextWriter& out, bool continueOnError)
     : out_(out), continueOnError_(continueOnError) {}
 
 MsgAnswer ConsoleBoxes::show(const MessageBoxRequest& box) {
-  ++shown_;
   out_ << "[" << box.title << "] " << consoleText(box.text) << "\n";
   if (box.buttons == MsgButtons::Ok) {
     out_.flush();
     return MsgAnswer::Ok;
   }
-  ++questions_;
   MsgAnswer answer = continueOnError_ ? MsgAnswer::Yes : MsgAnswer::No;
   out_ << "  -> " << (answer == MsgAnswer::Yes ? "Yes" : "No") << "\n";
   out_.flush();

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "imgarchive/engine_view.h"
-#include "platform/message_box.h"
 #include "platform/text_writer.h"
+#include "ui/message_box.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 
@@ -20,16 +20,10 @@ class ConsoleBoxes : public MessageBoxes {
 
   MsgAnswer show(const MessageBoxRequest& box) override;
 
-  /// Boxes shown so far.
-  int shown() const { return shown_; }
-  /// Yes/No boxes shown so far (the engine's error boxes).
-  int questions() const { return questions_; }
 
  private:
   TextWriter& out_;
   bool continueOnError_;
-  int shown_ = 0;
-  int questions_ = 0;
 };
 
 /// A status line that prints its texts (and copy progress in whole percent steps) when verbose

@@ -1,72 +1,38 @@
 #include "app/img_actions.h"
 
-#include <algorithm>
-#include <vector>
-
-#include "app/console_boxes.h"
 #include "imgarchive/check.h"
-#include "imgarchive/engine_view.h"
 #include "imgarchive/entry_index.h"
-#include "imgarchive/module1.h"
-#include "platform/file_copy.h"
+#include "imgarchive/img_archive.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {
 
-/// One run of the engine on one archive. The engine `m` is public: the actions drive it.
-class Engine {
-  ImgContext& c_;
-  ListBox list_;  // declared before m, which holds on to it
-
- public:
-  explicit Engine(ImgContext& c) : c_(c), m(c.fs, c.status, list_, c.boxes) {}
-  Module1 m;
-
-  /// ReadIMG of `archive`; false (after saying why) when the directory could not be read whole.
-  /// The commands that only read demand an existing file: ReadIMG would make an empty one.
-  bool read(const std::string& archive, bool mustExist) {
-    if (mustExist) {
-      FileInfo info = c_.fs.stat(archive);
-      if (!info.exists || info.isDir) {
-        fail(RuntimeError(info.isDir ? err::kPathFileAccess : err::kFileNotFound,
-                          archive + (info.isDir ? " is a folder" : ""))
-                 .text());
-        return false;
-      }
-    }
-    int boxesBefore = c_.boxes.questions();
-    m.ReadIMG(archive);
-    if (c_.boxes.questions() == boxesBefore && m.tableHolds(archive)) return true;
-    fail("the directory of " + archive + " could not be read");
-    return false;
+/// The archive at `path`, read; its copy progress goes to the status line.
+struct Opened {
+  Opened(ImgContext& c, const std::string& path, IfMissing missing) : archive(c.fs) {
+    archive.onProgress(
+        [&c](std::uint64_t done, std::uint64_t total) { c.status.copyProgress(done, total); });
+    archive.read(path, missing);
   }
-
-  /// The slot of entry `name`, or 0 after an error that names entry and archive.
-  std::int32_t find(const std::string& name, const std::string& archive) {
-    EntryIndex index(m.IMGDir);
-    std::int32_t slot = index.find(name);
-    if (slot != 0) return slot;
-    std::string text = "no entry named \"" + name + "\" in " + archive;
-    std::string like = index.suggest(name);
-    if (!like.empty()) text += " (letter case counts: did you mean \"" + like + "\"?)";
-    fail(text);
-    return 0;
-  }
-
-  int fail(const std::string& text) {
-    c_.err << "tamberlin img: " << text << "\n";
-    return 1;
-  }
-
-  std::string label(std::int32_t slot) const {
-    const IMGEntry& e = m.IMGDir[static_cast<std::size_t>(slot)];
-    return "entry " + std::to_string(slot) + " (" + printableName(e.fileName.data(), kNameSize) +
-           ")";
-  }
+  ImgArchive archive;
 };
+
+/// The slot of entry `name`; error 53 naming entry and archive when there is none.
+std::int32_t slotOf(ImgArchive& a, const std::string& name) {
+  std::int32_t slot = a.find(name);
+  if (slot == 0)
+    throw RuntimeError(err::kFileNotFound, missingEntryText(a.index(), name, a.path()));
+  return slot;
+}
+
+std::string label(const ImgArchive& a, std::int32_t slot) {
+  const IMGEntry& e = a.table()[static_cast<std::size_t>(slot)];
+  return "entry " + std::to_string(slot) + " (" + printableName(e.fileName.data(), kNameSize) + ")";
+}
 
 /// "1 warning", "2 warnings".
 template <class N>
@@ -78,91 +44,66 @@ std::string placement(const IMGEntry& e) {
   return counted(e.size, "sector") + " at sector " + std::to_string(e.offset);
 }
 
+/// The file to give an entry must exist and hold bytes; asked for on the command line, a missing
+/// or empty one is a mistake to report, not nothing to do.
+void requireData(FileSystem& fs, const std::string& file, const std::string& archive) {
+  FileInfo info = fs.stat(file);
+  if (!info.exists || info.isDir)
+    throw RuntimeError(err::kFileNotFound, file + "; " + archive + " is unchanged");
+  if (info.size == 0)
+    throw RuntimeError(err::kInvalidCall, file + " is empty; " + archive + " is unchanged");
+}
+
 }  // namespace
 
 int imgList(ImgContext& c, const std::string& archive) {
-  Engine eng(c);
-  bool whole = eng.read(archive, true);
-  const auto& dir = eng.m.IMGDir;
+  ImgArchive a(c.fs);
+  int code = 0;
+  try {
+    a.read(archive);
+  } catch (const RuntimeError& e) {
+    // A short directory: the records the file holds are listed, then the failure.
+    if (a.table().empty()) throw;
+    c.err << "tamberlin img: " << e.text() << "\n";
+    code = 1;
+  }
+  const auto& dir = a.table();
   for (std::size_t k = 1; k < dir.size(); ++k) {
     const IMGEntry& e = dir[k];
     c.out << padLeft(std::to_string(k), 5) << ' ' << padLeft(std::to_string(e.offset), 10) << ' '
           << padLeft(std::to_string(e.size), 8) << "  "
           << printableName(e.fileName.data(), kNameSize) << '\n';
   }
-  return whole ? 0 : 1;
+  return code;
 }
 
 int imgAdd(ImgContext& c, const std::string& archive, const std::string& file,
            const std::string& name) {
-  Engine eng(c);
-  if (!eng.read(archive, false)) return 1;
-  std::size_t before = eng.m.IMGDir.size();
-  int boxesBefore = c.boxes.questions();
-  eng.m.imgPath = archive;
-  eng.m.UseFileNameToIMG(file, 0, 0, name);
-  if (c.boxes.questions() != boxesBefore || eng.m.IMGDir.size() != before + 1)
-    return eng.fail("nothing was added to " + archive);
-  auto slot = static_cast<std::int32_t>(eng.m.IMGDir.size() - 1);
-  c.out << "added " << eng.label(slot) << " to " << archive << ": "
-        << placement(eng.m.IMGDir.back()) << '\n';
+  Opened o(c, archive, IfMissing::CreateEmpty);
+  const std::int32_t slot = o.archive.add(file, addedEntryName(name.empty() ? file : name));
+  c.out << "added " << label(o.archive, slot) << " to " << archive << ": "
+        << placement(o.archive.table().back()) << '\n';
   return 0;
 }
 
 int imgReplace(ImgContext& c, const std::string& archive, const std::string& name,
                const std::string& file) {
-  Engine eng(c);
-  if (!eng.read(archive, true)) return 1;
-  std::int32_t slot = eng.find(name, archive);
-  if (slot == 0) return 1;
-  // The engine takes a missing or empty file as "nothing to do"; asked for on the command line
-  // it is a mistake to report, not a success.
-  FileInfo info = c.fs.stat(file);
-  if (!info.exists || info.isDir)
-    return eng.fail(RuntimeError(err::kFileNotFound, file).text() + "; " + archive +
-                    " is unchanged");
-  if (info.size == 0) return eng.fail(file + " is empty; " + archive + " is unchanged");
-  int boxesBefore = c.boxes.questions();
-  eng.m.imgPath = archive;
-  std::int32_t byteCount = 0;
-  eng.m.ReplaceFileInIMG(slot, file, 0, byteCount);
-  if (c.boxes.questions() != boxesBefore) return eng.fail(eng.label(slot) + " was not replaced");
-  c.out << "replaced " << eng.label(slot) << " in " << archive << ": " << byteCount << " bytes, "
-        << placement(eng.m.IMGDir[static_cast<std::size_t>(slot)]) << '\n';
+  Opened o(c, archive, IfMissing::Fail);
+  const std::int32_t slot = slotOf(o.archive, name);
+  requireData(c.fs, file, archive);
+  const std::int64_t bytes = o.archive.replace(slot, file);
+  c.out << "replaced " << label(o.archive, slot) << " in " << archive << ": " << bytes << " bytes, "
+        << placement(o.archive.table()[static_cast<std::size_t>(slot)]) << '\n';
   return 0;
 }
 
 int imgExtract(ImgContext& c, const std::string& archive, const std::string& name,
                const std::string& outPath) {
-  Engine eng(c);
-  if (!eng.read(archive, true)) return 1;
-  std::int32_t slot = eng.find(name, archive);
-  if (slot == 0) return 1;
-  const IMGEntry& e = eng.m.IMGDir[static_cast<std::size_t>(slot)];
-  FileInfo outInfo = c.fs.stat(outPath), archiveInfo = c.fs.stat(archive);
-  if (outInfo.exists && outInfo.id != 0 && outInfo.id == archiveInfo.id)
-    return eng.fail(outPath + " is the archive itself; it was left alone");
-  auto src = c.fs.open(archive, OpenMode::Read);
-  std::int64_t start = std::int64_t{e.offset} * sector, len = src->length();
-  std::int64_t count =
-      std::min(std::int64_t{e.size} * sector, std::max<std::int64_t>(len - start, 0));
-  if (e.size > 0 && start >= len)
-    return eng.fail(eng.label(slot) + ": its data at sector " + std::to_string(e.offset) +
-                    " lies past the end of " + archive);
-  // Into a temporary file first, so that a failed extraction leaves an existing OUT alone.
-  std::string temp = outPath + ".part";
-  try {
-    auto dst = c.fs.open(temp, OpenMode::Create);
-    copyBytes(*src, start + 1, *dst, 1, count,
-              [&](std::uint64_t done, std::uint64_t total) { c.status.copyProgress(done, total); });
-    dst->close();
-    c.fs.rename(temp, outPath);
-  } catch (const RuntimeError&) {
-    if (c.fs.stat(temp).exists) c.fs.removeFile(temp);
-    throw;
-  }
-  src->close();
-  c.out << "extracted " << eng.label(slot) << ": " << count << " bytes to " << outPath << '\n';
+  Opened o(c, archive, IfMissing::Fail);
+  const std::int32_t slot = slotOf(o.archive, name);
+  const std::int64_t bytes = o.archive.extract(slot, outPath);
+  c.out << "extracted " << label(o.archive, slot) << ": " << bytes << " bytes to " << outPath
+        << '\n';
   return 0;
 }
 

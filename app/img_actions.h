@@ -1,21 +1,19 @@
 #pragma once
-// The actions of `tamberlin img`: each runs the archive engine on one archive for one command
-// and returns the exit code (0 done, 1 failed). Results go to `out`, the engine's boxes and
-// status through `boxes` and `status` (stderr on the console).
+// The actions of `tamberlin img`: each runs the archive core on one archive for one command and
+// returns the exit code (0 done, 1 failed). Results go to `out`; copy progress to `status`.
+// A failure throws RuntimeError (the command prints it); the archive is then as it was.
 
 #include <string>
 
 namespace tamberlin {
 
 class FileSystem;
-class ConsoleBoxes;
-class ConsoleStatus;
+class StatusLine;
 class TextWriter;
 
 struct ImgContext {
   FileSystem& fs;
-  ConsoleBoxes& boxes;
-  ConsoleStatus& status;
+  StatusLine& status;
   TextWriter& out;
   TextWriter& err;
 };

@@ -8,7 +8,6 @@
 #include "app/img_actions.h"
 #include "app/img_rebuild.h"
 #include "platform/file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
 
@@ -32,9 +31,9 @@ const char* const kUsage =
     "            without holes; replaces it only when the new one is complete on disk\n"
     "\n"
     "options:\n"
-    "  --continue-on-error  answer Yes to the engine's error boxes: the failed operation is\n"
-    "                       abandoned and the command exits 1 (default: No, which stops it)\n"
-    "  -v, --verbose        show the engine's status texts and copy progress\n"
+    "  -v, --verbose        show copy progress\n"
+    "  --continue-on-error  accepted for older scripts; a failed operation always leaves the\n"
+    "                       archive as it was and the command exits 1\n"
     "  --help, --version\n"
     "exit: 0 done, 1 failed, 2 usage error\n";
 
@@ -107,15 +106,12 @@ int imgCommand(const std::vector<std::string>& args) {
   if (p.words.empty()) return usageError("which action?");
   if (!knownAction(p.words[0])) return usageError("unknown action '" + p.words[0] + "'");
 
-  ConsoleBoxes boxes(standardErr(), p.continueOnError);
   ConsoleStatus status(standardErr(), p.verbose);
-  ImgContext c{realFileSystem(), boxes, status, standardOut(), standardErr()};
+  ImgContext c{realFileSystem(), status, standardOut(), standardErr()};
   try {
     int code = dispatch(c, p.words);
     if (code < 0) return usageError("wrong number of operands for '" + p.words[0] + "'");
     return code;
-  } catch (const ProgramEnd&) {
-    standardErr() << "tamberlin img: stopped at the engine's error box\n";
   } catch (const RuntimeError& e) {
     standardErr() << "tamberlin img: " << e.text() << "\n";
   } catch (const std::exception& e) {

@@ -9,11 +9,12 @@
 #include "app/console_boxes.h"
 #include "installscript/dry_run.h"
 #include "installscript/form1_install.h"
+#include "installscript/game_folder.h"
 #include "platform/file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
 #include "platform/win_path.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
@@ -34,17 +35,6 @@ class ConsoleWindow : public InstallWindow {
                   << (line.empty() ? std::string("(empty line)") : line) << "\n";
   }
 };
-
-/// The folder page's check: a file named exactly "gta_sa.exe" (letter case counting), not
-/// hidden, in the folder itself.
-bool holdsGame(FileSystem& fs, const std::string& dir) {
-  FileInfo info = fs.stat(dir);
-  if (!info.exists || !info.isDir) return false;
-  for (const DirEntry& e : fs.list(dir)) {
-    if (e.name == "gta_sa.exe" && !e.isDir && !e.isHidden) return true;
-  }
-  return false;
-}
 
 /// GAME_DIR as an absolute path without "." and ".." parts, for clear messages.
 std::string absoluteFolder(FileSystem& fs, const std::string& dir) {

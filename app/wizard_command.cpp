@@ -6,7 +6,7 @@
 #include "app/command.h"
 #include "platform/text_writer.h"
 #if HAVE_TAMBERLIN_GUI
-#include "platform/gui.h"
+#include "gui/gui.h"
 #endif
 
 namespace tamberlin {

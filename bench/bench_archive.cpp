@@ -16,38 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/engine_view.h"
-#include "imgarchive/format.h"
-#include "imgarchive/module1.h"
+#include "imgarchive/codec.h"
+#include "imgarchive/img_archive.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 #include "platform/runtime_error.h"
 
 namespace tamberlin {
 namespace {
-
-class NoStatus : public StatusLine {
- public:
-  void setStatus(const std::string&) override {}
-};
-
-class NoList : public EntryList {
- public:
-  void addItem(const std::string&) override {}
-  std::size_t count() const override { return 0; }
-  const std::string& item(std::size_t) const override { return empty_; }
-
- private:
-  std::string empty_;
-};
-
-/// An error box in a benchmark is a broken setup: stop loudly.
-class FailingBoxes : public MessageBoxes {
- public:
-  MsgAnswer show(const MessageBoxRequest& box) override {
-    throw RuntimeError(err::kDeviceIO, "error box during benchmark: " + box.text);
-  }
-};
 
 std::string archivePath() {
   const char* p = std::getenv("TAMBERLIN_BENCH_ARCHIVE");
@@ -69,10 +44,9 @@ struct Snapshot {
     }
     auto f = realFileSystem().open(path, OpenMode::Read);
     length = f->length();
-    unsigned char h[8] = {};
-    f->read(1, h, 8);
-    std::int64_t count = h[4] | h[5] << 8 | h[6] << 16 | std::int64_t{h[7]} << 24;
-    directoryBytes = kHeaderSize + kRecordSize * count;
+    HeaderBytes h{};
+    ByteCursor in(h.data(), f->read(1, h.data(), h.size()));
+    directoryBytes = kHeaderSize + kRecordSize * std::int64_t{decodeHeader(in).count};
     head.resize(static_cast<std::size_t>(sectorsFor(directoryBytes + kRecordSize) * sector));
     head.resize(f->read(1, head.data(), head.size()));
     f->close();
@@ -106,15 +80,12 @@ std::string payload(const std::string& archive, std::int64_t mb) {
 void BM_DirectoryRead_Engine(benchmark::State& state) {
   Snapshot snap;
   if (!snap.take(state)) return;
-  NoStatus status;
-  NoList list;
-  FailingBoxes boxes;
-  Module1 m(realFileSystem(), status, list, boxes);
+  ImgArchive a(realFileSystem());
   for (auto _ : state) {
-    m.ReadIMG(snap.path);
-    benchmark::DoNotOptimize(m.IMGDir.data());
+    a.read(snap.path);
+    benchmark::DoNotOptimize(a.table().data());
   }
-  state.counters["entries"] = static_cast<double>(m.IMGDir.size() - 1);
+  state.counters["entries"] = static_cast<double>(a.count());
 }
 
 void BM_DirectoryRead_Plain(benchmark::State& state) {
@@ -136,28 +107,19 @@ double secondsSince(std::chrono::steady_clock::time_point t0) {
 using EngineStep = double (*)(const std::string& archive, const std::string& file);
 
 double addOnce(const std::string& archive, const std::string& file) {
-  NoStatus status;
-  NoList list;
-  FailingBoxes boxes;
-  Module1 m(realFileSystem(), status, list, boxes);
-  m.ReadIMG(archive);
-  m.imgPath = archive;
+  ImgArchive a(realFileSystem());
+  a.read(archive);
   auto t0 = std::chrono::steady_clock::now();
-  m.UseFileNameToIMG(file, 0, 0, "bench.dff");
+  a.add(file, "bench.dff");
   return secondsSince(t0);
 }
 
 double replaceOnce(const std::string& archive, const std::string& file) {
-  NoStatus status;
-  NoList list;
-  FailingBoxes boxes;
-  Module1 m(realFileSystem(), status, list, boxes);
-  m.ReadIMG(archive);
-  m.imgPath = archive;
-  auto slot = static_cast<std::int32_t>(m.IMGDir.size() / 2);
-  std::int32_t byteCount = 0;
+  ImgArchive a(realFileSystem());
+  a.read(archive);
+  const std::int32_t slot = a.count() / 2;
   auto t0 = std::chrono::steady_clock::now();
-  m.ReplaceFileInIMG(slot, file, 0, byteCount);
+  a.replace(slot, file);
   return secondsSince(t0);
 }
 

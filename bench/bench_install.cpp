@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/engine_view.h"
 #include "imgarchive/format.h"
 #include "installscript/form1_install.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {

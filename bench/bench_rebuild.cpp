@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/bitstring.h"
+#include "imgarchive/codec.h"
 #include "imgarchive/format.h"
 #include "imgarchive/rebuild.h"
 #include "platform/file_copy.h"

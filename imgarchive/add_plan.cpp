@@ -43,14 +43,16 @@ void requireHeld(const IMGEntry& e, std::int32_t slot, std::int64_t archiveLengt
 
 }  // namespace
 
-std::string addedEntryName(const std::string& nameSource) {
-  auto cut = nameSource.find_last_of("\\/");
-  return cut == std::string::npos ? nameSource : nameSource.substr(cut + 1);
+void requireExpressible(std::int64_t bytes) {
+  if (sectorsFor(bytes) <= kMaxEntrySectors) return;
+  throw RuntimeError(err::kOverflow, "a file of " + std::to_string(bytes) +
+                                         " bytes: an entry holds at most 65,535 sectors "
+                                         "(128 MiB), the most the game's size field can say");
 }
 
 std::array<char, kNameSize> addedNameField(const std::string& ansiName, bool endWithNul) {
   std::array<char, kNameSize> f;
-  f.fill(' ');
+  f.fill('\0');
   std::memcpy(f.data(), ansiName.data(), std::min(ansiName.size(), kNameSize));
   if (endWithNul) f[kNameSize - 1] = '\0';
   return f;
@@ -58,9 +60,7 @@ std::array<char, kNameSize> addedNameField(const std::string& ansiName, bool end
 
 AddPlan planAdd(const std::vector<IMGEntry>& dir, std::int64_t archiveLength, std::int64_t bytes,
                 const std::string& ansiName) {
-  if (bytes > INT32_MAX)
-    throw RuntimeError(err::kOverflow,
-                       "a file of " + std::to_string(bytes) + " bytes (2 GiB or more)");
+  requireExpressible(bytes);
   AddPlan plan;
   const auto n = static_cast<std::int64_t>(dir.size()) - 1;
   plan.newCount = static_cast<std::int32_t>(n + 1);

@@ -11,13 +11,13 @@
 
 namespace tamberlin {
 
-/// The entry name an added file gets: the part of `nameSource` after its last "\" or "/" (a
-/// forward slash separates folders on Windows too), the whole of it without either.
-std::string addedEntryName(const std::string& nameSource);
-
-/// A name field for `ansiName`: blank-padded to 24 bytes, cut after 24. With `endWithNul` the
-/// 24th byte becomes NUL (a record added to an existing directory).
+/// A name field for `ansiName`: NUL-padded to 24 bytes, as the game's own archive and other
+/// archive tools write names, cut after 24. With `endWithNul` the 24th byte becomes NUL (a record
+/// added to an existing directory).
 std::array<char, kNameSize> addedNameField(const std::string& ansiName, bool endWithNul);
+
+/// Throws RuntimeError 6 when `bytes` of data need more sectors than a record can hold.
+void requireExpressible(std::int64_t bytes);
 
 /// One entry's data copied to the end of the archive as whole sectors.
 struct Move {
@@ -39,7 +39,8 @@ struct AddPlan {
 /// whose data starts before the end of the grown directory moves, lowest offset first (the lower
 /// slot first among equal offsets), placed one after another from the end of the archive; the new
 /// data follows them. Throws RuntimeError 6 when a data start would be sector 1,048,576 or later
-/// (past the signed 32-bit byte positions) or `bytes` is 2 GiB or more, and RuntimeError 321 when
+/// (past the signed 32-bit byte positions) or `bytes` needs more sectors than a record can hold
+/// (kMaxEntrySectors, 128 MiB), and RuntimeError 321 when
 /// an entry that must move claims whole sectors past the end of the file (a damaged archive).
 AddPlan planAdd(const std::vector<IMGEntry>& dir, std::int64_t archiveLength, std::int64_t bytes,
                 const std::string& ansiName);

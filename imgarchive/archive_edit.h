@@ -29,7 +29,6 @@ class ArchiveEdit {
   bool flushed() const { return flushed_; }
   /// The change is complete: nothing will be taken back.
   void commit() { committed_ = true; }
-  bool committed() const { return committed_; }
 
   /// Takes an uncommitted change back: the saved bytes are written back newest first, each
   /// flushed before the next, then the file is cut to its old length. Every step leaves a valid

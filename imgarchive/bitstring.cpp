@@ -25,19 +25,4 @@ double BinToNum(const std::string& bits) {
   return sum;
 }
 
-std::int32_t decodeField(const unsigned char* b) {
-  if (b[3] >= 0x80) throw RuntimeError(err::kOverflow);
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-                                   (static_cast<std::uint32_t>(b[2]) << 16) |
-                                   (static_cast<std::uint32_t>(b[3]) << 24));
-}
-
-void encodeField(std::int32_t value, unsigned char* b) {
-  const std::uint32_t v = value < 0 ? 0u : static_cast<std::uint32_t>(value);
-  b[0] = static_cast<unsigned char>(v & 0xFF);
-  b[1] = static_cast<unsigned char>((v >> 8) & 0xFF);
-  b[2] = static_cast<unsigned char>((v >> 16) & 0xFF);
-  b[3] = static_cast<unsigned char>((v >> 24) & 0xFF);
-}
-
 }  // namespace tamberlin

@@ -1,6 +1,6 @@
 #pragma once
 // Every 32-bit archive field is defined through bit strings: NumToBin and BinToNum give the
-// exact rules, decodeField and encodeField give the same results directly.
+// exact rules; decodeField and encodeField (codec.h) give the same results directly.
 
 #include <cstdint>
 #include <string>
@@ -14,12 +14,5 @@ std::string NumToBin(const std::int32_t& value);
 /// The value of a string of binary digits: every "1" at position i of n adds 2^(n-i); any other
 /// character adds nothing. Exact up to 53 digits.
 double BinToNum(const std::string& bits);
-
-/// The little-endian field b[0..3] as a signed 32-bit value. Throws RuntimeError 6 (Overflow)
-/// when the field is 2^31 or more.
-std::int32_t decodeField(const unsigned char* b);
-
-/// Writes `value` as a little-endian field into b[0..3]; a negative value gives four zero bytes.
-void encodeField(std::int32_t value, unsigned char* b);
 
 }  // namespace tamberlin

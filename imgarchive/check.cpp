@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "imgarchive/codec.h"
 #include "imgarchive/format.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
@@ -12,7 +13,6 @@ namespace tamberlin {
 namespace {
 
 constexpr std::uint64_t k4GiB = std::uint64_t{1} << 32;
-constexpr std::uint32_t kRecordsPerRead = 2048;  // 64 KiB of directory per read
 
 /// What the structural checks keep of a record: 12 bytes, so even the largest directory a
 /// check examines stays small. Names are read again for the few lines that show them.
@@ -23,11 +23,6 @@ struct Span {
   std::uint64_t start() const { return std::uint64_t{offset} * sector; }
   std::uint64_t end() const { return (std::uint64_t{offset} + size) * sector; }
 };
-
-std::uint32_t u32At(const unsigned char* b) {
-  return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
-         std::uint32_t{b[3]} << 24;
-}
 
 std::string hexBytes(const unsigned char* b, std::size_t n) {
   static const char* hex = "0123456789ABCDEF";
@@ -65,8 +60,8 @@ const char* findingLabel(Finding f) {
       return "long names";
     case Finding::NameDot:
       return "names without a usable dot";
-    case Finding::LargeEntry:
-      return "entries over 65,535 sectors";
+    case Finding::SizeHalves:
+      return "entries whose two size halves differ";
     case Finding::DataPast4GiB:
       return "entries past 4 GiB";
     case Finding::NotContiguous:
@@ -117,19 +112,22 @@ class Checker {
 
  private:
   bool readHeader() {
-    unsigned char h[kHeaderSize];
-    if (r_.fileLength < kHeaderSize || file_.read(1, h, sizeof h) != sizeof h) {
+    HeaderBytes h{};
+    const std::size_t got = file_.read(1, h.data(), h.size());
+    ByteCursor in(h.data(), got);
+    const Header header = decodeHeader(in);
+    if (r_.fileLength < kHeaderSize || !in.ok()) {
       found_.add(Finding::BadHeader, "the file has " + std::to_string(r_.fileLength) +
                                          " bytes, fewer than the 8 of an archive header");
       return false;
     }
-    if (std::memcmp(h, kMagic, 4) != 0) {
-      found_.add(Finding::BadHeader, "the file begins with the bytes " + hexBytes(h, 4) +
+    if (!header.magicOk) {
+      found_.add(Finding::BadHeader, "the file begins with the bytes " + hexBytes(h.data(), 4) +
                                          ", not \"VER2\": not an archive of this version");
       return false;
     }
     r_.headerOk = true;
-    r_.entryCount = u32At(h + 4);
+    r_.entryCount = header.count;
     r_.directoryEnd = kHeaderSize + kRecordSize * std::int64_t{r_.entryCount};
     return true;
   }
@@ -152,25 +150,33 @@ class Checker {
       toRead = kMaxCheckedRecords;
     }
     spans_.reserve(static_cast<std::size_t>(toRead));
-    std::vector<unsigned char> buf(kRecordsPerRead * kRecordSize);
-    for (std::uint64_t first = 0; first < toRead; first += kRecordsPerRead) {
-      auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kRecordsPerRead, toRead - first));
+    const auto chunk = static_cast<std::uint64_t>(kRecordsPerChunk);
+    std::vector<unsigned char> buf(static_cast<std::size_t>(chunk * kRecordSize));
+    for (std::uint64_t first = 0; first < toRead; first += chunk) {
+      auto n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, toRead - first));
       std::size_t got =
           file_.read(recordPos(static_cast<std::int64_t>(first) + 1), buf.data(), n * kRecordSize);
-      for (std::size_t i = 0; i < got / kRecordSize; ++i)
-        record(static_cast<std::uint32_t>(first + i + 1), buf.data() + i * kRecordSize);
-      if (got < n * kRecordSize) break;  // the file shrank under us
+      ByteCursor in(buf.data(), got);
+      for (std::size_t i = 0; i < n; ++i) {
+        const RawRecord raw = decodeRawRecord(in);
+        if (!in.ok()) break;  // the file shrank under us
+        record(static_cast<std::uint32_t>(first + i + 1), raw);
+      }
+      if (!in.ok()) break;
     }
     r_.recordsChecked = static_cast<std::uint32_t>(spans_.size());
   }
 
-  void record(std::uint32_t k, const unsigned char* rec) {
-    Span s{u32At(rec), u32At(rec + 4), k};
-    const char* name = reinterpret_cast<const char*>(rec + 8);
+  void record(std::uint32_t k, const RawRecord& rec) {
+    Span s{rec.offset, rec.sectors(), k};
+    const char* name = rec.name.data();
     checkName(s, name);
-    if (s.size > 65535)
-      found_.add(Finding::LargeEntry, label(k, name) + ": " + std::to_string(s.size) +
-                                          " sectors, more than the game's 65,535");
+    if (rec.streamingSize != 0 && rec.archiveSize != 0 && rec.streamingSize != rec.archiveSize)
+      found_.add(Finding::SizeHalves, label(k, name) + ": its size halves differ (bytes 4-5 say " +
+                                          std::to_string(rec.streamingSize) +
+                                          " sectors, bytes 6-7 say " +
+                                          std::to_string(rec.archiveSize) + "); the game reads " +
+                                          std::to_string(rec.archiveSize) + ", as this check does");
     if (s.size > 0 && s.end() > k4GiB)
       found_.add(Finding::DataPast4GiB, label(k, name) + ": data at " + sectors(s) +
                                             " reaches past 4 GiB, where the game cannot read");

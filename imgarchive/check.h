@@ -25,7 +25,7 @@ enum class Finding {
   // Warnings: valid, but the game will not load it well.
   LongName,       ///< a name of more than 23 characters (the game cuts it)
   NameDot,        ///< a name without a dot, or with its first dot after the 21st character
-  LargeEntry,     ///< more than 65,535 sectors (the game's size field is 16 bits)
+  SizeHalves,     ///< both 16-bit size halves set and different: tools disagree on the size
   DataPast4GiB,   ///< data ends past 4 GiB (the game's byte offsets are 32-bit)
   NotContiguous,  ///< a record's data does not start where its directory neighbour's ends
 };

@@ -5,13 +5,18 @@
 // written; an add flushes before its record lands on sectors a deferred replace freed) or by
 // flushPending.
 #include "imgarchive/archive_edit.h"
-#include "imgarchive/module1.h"
+#include "imgarchive/img_archive.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 
 namespace tamberlin {
 
-void Module1::flushPending() {
+void ImgArchive::clearPending() {
+  pendingPath_.clear();
+  pending_ = Identity{};
+}
+
+void ImgArchive::flushPending() {
   if (pendingPath_.empty()) return;
   try {
     auto archive = fs_.open(pendingPath_, OpenMode::ReadWriteExisting);
@@ -22,36 +27,27 @@ void Module1::flushPending() {
                        pendingPath_ + ": the archive's last change could not be flushed to disk (" +
                            e.text() + ")");
   }
-  pendingPath_.clear();
-  pendingNative_.clear();
-  pendingId_ = 0;
+  clearPending();
 }
 
-void Module1::flushOtherPending() {
-  if (pendingPath_.empty()) return;
-  // The table's archive is the one about to change (verifyTable made sure).
-  const bool same = tableFileId_ != 0 && pendingId_ != 0 ? tableFileId_ == pendingId_
-                                                         : tablePath_ == pendingNative_;
-  if (!same) flushPending();
+void ImgArchive::flushOtherPending() {
+  // The table's archive is the one about to change (verify made sure).
+  if (!pendingPath_.empty() && !pending_.same(identity_)) flushPending();
 }
 
-void Module1::lastFlush(ArchiveEdit& edit) {
+void ImgArchive::lastFlush(ArchiveEdit& edit) {
   if (!deferLastFlush_) {
     edit.sync();
     noteFlushes(edit);
     return;
   }
   // Earlier flushes of this change covered what was pending; now this change is.
-  pendingPath_ = imgPath;
-  pendingNative_ = tablePath_;
-  pendingId_ = tableFileId_;
+  pendingPath_ = path_;
+  pending_ = identity_;
 }
 
-void Module1::noteFlushes(const ArchiveEdit& edit) {
-  if (!edit.flushed()) return;
-  pendingPath_.clear();
-  pendingNative_.clear();
-  pendingId_ = 0;
+void ImgArchive::noteFlushes(const ArchiveEdit& edit) {
+  if (edit.flushed()) clearPending();
 }
 
 }  // namespace tamberlin

@@ -51,4 +51,12 @@ std::string EntryIndex::suggest(const std::string& name) const {
   return it == folded_.end() ? std::string() : it->second;
 }
 
+std::string missingEntryText(const EntryIndex& index, const std::string& name,
+                             const std::string& archive) {
+  std::string text = "there is no entry \"" + name + "\" in " + archive;
+  std::string near = index.suggest(name);
+  if (!near.empty()) text += " (did you mean \"" + near + "\"? names count letter case)";
+  return text;
+}
+
 }  // namespace tamberlin

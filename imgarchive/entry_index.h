@@ -45,4 +45,9 @@ class EntryIndex {
   mutable std::size_t foldedCount_ = 0;                           ///< names_ folded so far
 };
 
+/// The text of a failed lookup of `name` in the archive `archive`: "there is no entry ... in ...",
+/// with a name differing only in letter case suggested where `index` has one.
+std::string missingEntryText(const EntryIndex& index, const std::string& name,
+                             const std::string& archive);
+
 }  // namespace tamberlin

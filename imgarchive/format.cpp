@@ -10,6 +10,8 @@ std::string nameUpToNul(const std::array<char, kNameSize>& name) {
   return std::string(name.data(), n);
 }
 
-std::string displayName(const IMGEntry& e) { return ansiToUtf8(nameUpToNul(e.fileName)); }
+std::string displayName(const IMGEntry& e) {
+  return ansiToUtf8(nameUpToNul(e.fileName));
+}
 
 }  // namespace tamberlin

@@ -1,11 +1,11 @@
 #include "imgarchive/rebuild.h"
 
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "imgarchive/bitstring.h"
 #include "imgarchive/check.h"
+#include "imgarchive/codec.h"
 #include "imgarchive/rebuild_plan.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -30,31 +30,26 @@ std::string refusal(const std::string& path, const ArchiveReport& report) {
 
 std::vector<IMGEntry> readRecords(BinaryFile& file, std::uint32_t count) {
   std::vector<unsigned char> buf(static_cast<std::size_t>(kRecordSize) * count);
-  if (count > 0 && file.read(kFirstRecordPos, buf.data(), buf.size()) != buf.size())
-    throw RuntimeError(err::kInputPastEnd, file.path());
+  const std::size_t got = count > 0 ? file.read(kFirstRecordPos, buf.data(), buf.size()) : 0;
+  ByteCursor in(buf.data(), got);
   std::vector<IMGEntry> records(count);
   for (std::uint32_t i = 0; i < count; ++i) {
-    const unsigned char* p = buf.data() + static_cast<std::size_t>(kRecordSize) * i;
     IMGEntry& e = records[i];
+    decodeRecord(in, e);
     e.dirPos = static_cast<std::int32_t>(recordPos(i + 1));
-    e.offset = decodeField(p);
-    e.size = decodeField(p + 4);
-    std::memcpy(e.fileName.data(), p + 8, kNameSize);
   }
+  if (!in.ok()) throw RuntimeError(err::kInputPastEnd, file.path());
   return records;
 }
 
 /// Header, records and the zeros up to the first data sector: the new file's first bytes.
 std::vector<unsigned char> encodeDirectory(const RebuildPlan& plan) {
   std::vector<unsigned char> buf(static_cast<std::size_t>(plan.firstSector * sector), 0);
-  std::memcpy(buf.data(), kMagic, sizeof kMagic);
-  encodeField(static_cast<std::int32_t>(plan.records.size()), buf.data() + kCountPos - 1);
+  const HeaderBytes head = encodeHeader(static_cast<std::int32_t>(plan.records.size()));
+  std::copy(head.begin(), head.end(), buf.begin());
   for (std::size_t i = 0; i < plan.records.size(); ++i) {
-    const IMGEntry& e = plan.records[i];
-    unsigned char* p = buf.data() + recordPos(static_cast<std::int64_t>(i) + 1) - 1;
-    encodeField(e.offset, p);
-    encodeField(e.size, p + 4);
-    std::memcpy(p + 8, e.fileName.data(), kNameSize);
+    const RecordBytes r = encodeRecord(plan.records[i]);
+    std::copy(r.begin(), r.end(), buf.begin() + recordPos(static_cast<std::int64_t>(i) + 1) - 1);
   }
   return buf;
 }

@@ -4,8 +4,8 @@
 
 #include "installscript/form1_install.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 #include "platform/runtime_error.h"
+#include "ui/message_box.h"
 
 namespace tamberlin {
 
@@ -18,12 +18,9 @@ void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& out
   Module1& engine = archives_.engineFor(archive);
   engine.imgPath = archive;
   std::int32_t slot = archives_.find(archive, inStra);
-  if (slot == 0) {
-    std::string detail = "there is no entry \"" + inStra + "\" in " + archive;
-    std::string near = archives_.suggest(archive, inStra);
-    if (!near.empty()) detail += " (did you mean \"" + near + "\"? names count letter case)";
-    throw RuntimeError(err::kFileNotFound, detail);
-  }
+  if (slot == 0)
+    throw RuntimeError(err::kFileNotFound,
+                       missingEntryText(archives_.index(archive), inStra, archive));
   // The engine takes a missing replacement file as nothing to do; for a script line that would
   // report a failed replacement as done.
   const FileInfo source = fs_.stat(outStra);

@@ -2,19 +2,17 @@
 
 #include <optional>
 
-#include "imgarchive/engine_view.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "ui/entry_list.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
-namespace {}  // namespace
 
 struct ArchiveSet::Archive {
   Module1* engine = nullptr;
   std::unique_ptr<ListBox> list;
   std::unique_ptr<Module1> owned;
-  EntryIndex index;
-  std::size_t indexed = 0;  ///< table slots 1..indexed are in the index
 };
 
 ArchiveSet::ArchiveSet(FileSystem& fs, StatusLine& status, MessageBoxes& boxes)
@@ -75,18 +73,6 @@ Module1& ArchiveSet::engineFor(const std::string& path) {
   return *archiveFor(path).engine;
 }
 
-void ArchiveSet::syncIndex(Archive& a) {
-  const std::vector<IMGEntry>& dir = a.engine->IMGDir;
-  std::size_t last = dir.empty() ? 0 : dir.size() - 1;
-  if (last < a.indexed) {
-    a.index = EntryIndex();
-    a.indexed = 0;
-  }
-  for (std::size_t k = a.indexed + 1; k <= last; ++k)
-    a.index.add(static_cast<std::int32_t>(k), dir[k]);
-  a.indexed = last;
-}
-
 void ArchiveSet::deferLastFlush(bool on) {
   deferLastFlush_ = on;
   for (auto& a : archives_) a->engine->deferLastFlush(on);
@@ -105,15 +91,11 @@ void ArchiveSet::flushPending() {
 }
 
 std::int32_t ArchiveSet::find(const std::string& path, const std::string& name) {
-  Archive& a = archiveFor(path);
-  syncIndex(a);
-  return a.index.find(name);
+  return archiveFor(path).engine->archive().find(name);
 }
 
-std::string ArchiveSet::suggest(const std::string& path, const std::string& name) {
-  Archive& a = archiveFor(path);
-  syncIndex(a);
-  return a.index.suggest(name);
+const EntryIndex& ArchiveSet::index(const std::string& path) {
+  return archiveFor(path).engine->archive().index();
 }
 
 }  // namespace tamberlin

@@ -1,7 +1,7 @@
 #pragma once
 // One directory per archive. Each archive that a script line names has its own engine, whose
 // table is read once (through ReadIMG) the first time the archive is named and then changed only
-// by that engine; and its own index of names, kept up to date with the entries the run adds.
+// by that engine, whose index of names follows the entries the run adds.
 // A name is therefore looked up in the archive it will be replaced in, and an entry added
 // earlier in the run can be replaced later.
 
@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/entry_index.h"
-#include "imgarchive/module1.h"
+#include "facade/module1.h"
 
 namespace tamberlin {
 
@@ -38,12 +37,8 @@ class ArchiveSet {
   /// blank padding ignored), entries added so far included; 0 when there is none.
   std::int32_t find(const std::string& path, const std::string& name);
 
-  /// A name of the archive at `path` that differs from `name` only in letter case; empty when
-  /// there is none.
-  std::string suggest(const std::string& path, const std::string& name);
-
-  /// Archives known so far.
-  std::size_t size() const { return archives_.size(); }
+  /// The name index of the archive at `path`, entries added so far included.
+  const EntryIndex& index(const std::string& path);
 
   /// Turns the deferred last flush (Module1::deferLastFlush) on or off for every engine of the
   /// set, those adopted or made later included.
@@ -60,8 +55,6 @@ class ArchiveSet {
   Archive* lookup(const std::string& path);
   Archive& archiveFor(const std::string& path);
   void registerKeys(Archive& a, const std::string& path);
-  /// Brings the archive's index up to its engine's table.
-  void syncIndex(Archive& a);
 
   FileSystem& fs_;
   StatusLine& status_;

@@ -5,22 +5,23 @@
 #include <set>
 #include <vector>
 
-#include "imgarchive/engine_view.h"
+#include "imgarchive/add_plan.h"
 #include "imgarchive/entry_index.h"
-#include "imgarchive/module1.h"
-#include "installscript/command_word.h"
+#include "imgarchive/img_archive.h"
 #include "installscript/containment.h"
-#include "installscript/field_reader.h"
 #include "installscript/file_commands.h"
 #include "installscript/form1_install.h"
 #include "installscript/read_only_file_system.h"
-#include "installscript/wildcard.h"
+#include "installscript/script.h"
 #include "platform/ansi.h"
-#include "platform/message_box.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
+#include "platform/wildcard.h"
 #include "platform/win_path.h"
+#include "ui/entry_list.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {
@@ -40,19 +41,6 @@ class SilentStatus : public StatusLine {
   void setStatus(const std::string&) override {}
 };
 
-class NoList : public EntryList {
- public:
-  void addItem(const std::string&) override {}
-  std::size_t count() const override { return 0; }
-  const std::string& item(std::size_t) const override { throw RuntimeError(err::kSubscript); }
-};
-
-std::string oneLine(const std::string& boxText) {
-  std::string s;
-  for (char c : boxText) s += (c == '\r' || c == '\n') ? ' ' : c;
-  return s;
-}
-
 /// The state of an archive as the lines so far would leave it.
 struct PlannedArchive {
   bool exists = false;
@@ -69,12 +57,14 @@ class Planner {
 
  private:
   void planLine(std::size_t i, std::size_t total, const std::string& line);
-  void planCommand(ScriptCommand c, const std::vector<std::string>& f);
-  void planReplace(const std::vector<std::string>& f);
-  void planAdd(const std::vector<std::string>& f);
-  void planDelete(const std::string& field);
-  void planCopy(const std::vector<std::string>& f);
-  void planMakeDir(const std::string& field);
+  void plan(const script::RepInImg& c);
+  void plan(const script::AddInImg& c);
+  void plan(const script::Delete& c);
+  void plan(const script::Add& c);
+  void plan(const script::MakeDir& c);
+  void plan(const script::TooFewFields& c);
+  void plan(const script::EmptyLine&) {}
+  void plan(const script::Note&) {}
 
   PlannedArchive& archive(const std::string& path);
   bool checkGame(const std::string& field, const char* role);
@@ -138,14 +128,14 @@ PlannedArchive& Planner::archive(const std::string& path) {
     return a;
   }
   a.exists = true;
-  SilentStatus status;
-  NoList list;
-  NotedBoxes boxes;
-  Module1 engine(ro_, status, list, boxes);
-  engine.ReadIMG(path);
-  for (const std::string& t : boxes.texts) problem("reading " + path + ": " + oneLine(t));
-  a.index = EntryIndex(engine.IMGDir);
-  a.slots = engine.IMGDir.empty() ? 0 : static_cast<std::int32_t>(engine.IMGDir.size() - 1);
+  ImgArchive engine(ro_);
+  try {
+    engine.read(path);
+  } catch (const RuntimeError& e) {
+    problem("reading " + path + ": error " + std::to_string(e.number()) + ": " + e.text());
+  }
+  a.index = EntryIndex(engine.table());
+  a.slots = engine.count();
   return a;
 }
 
@@ -168,88 +158,62 @@ DryRunSummary Planner::run() {
   return summary_;
 }
 
-void Planner::planLine(std::size_t i, std::size_t total, const std::string& line) {
-  RecognisedLine r = recogniseLine(line);
+void Planner::planLine(std::size_t i, std::size_t total, const std::string& text) {
+  const script::Line line = script::parseLine(text, i + 1);
   std::string tag = "[" + std::to_string(i + 1) + "/" + std::to_string(total) + "] ";
-  if (r.command == ScriptCommand::None) {
-    out_ << tag << (line.empty() ? "(empty line)" : "(not a command) " + line) << "\n";
+  if (script::commandOf(line.command) == ScriptCommand::None) {
+    out_ << tag << (text.empty() ? "(empty line)" : "(not a command) " + text) << "\n";
     return;
   }
   ++summary_.commands;
-  out_ << tag << line << "\n";
-  std::vector<std::string> fields;
-  try {
-    for (Field& f : readFields(r.operand + "\r\n", fieldCount(r.command), "the operands"))
-      fields.push_back(std::move(f.text));
-  } catch (const RuntimeError&) {
-    problem(std::string(commandName(r.command)) + " needs " +
-            std::to_string(fieldCount(r.command)) + " comma-separated fields (error 62)");
-    return;
-  }
-  planCommand(r.command, fields);
+  out_ << tag << text << "\n";
+  std::visit([this](const auto& c) { plan(c); }, line.command);
 }
 
-void Planner::planCommand(ScriptCommand c, const std::vector<std::string>& f) {
-  switch (c) {
-    case ScriptCommand::RepInImg:
-      planReplace(f);
-      break;
-    case ScriptCommand::AddInImg:
-      planAdd(f);
-      break;
-    case ScriptCommand::Delete:
-      planDelete(f[0]);
-      break;
-    case ScriptCommand::Add:
-      planCopy(f);
-      break;
-    case ScriptCommand::MakeDir:
-      planMakeDir(f[0]);
-      break;
-    case ScriptCommand::None:
-      break;
-  }
+void Planner::plan(const script::TooFewFields& c) {
+  problem(std::string(commandName(c.command)) + " needs " + std::to_string(c.needs) +
+          " comma-separated fields (error 62)");
 }
 
-void Planner::planReplace(const std::vector<std::string>& f) {
-  bool ok = checkGame(f[0], "the archive");
-  if (!fileExists(f[2])) {
-    problem("the replacement file \"" + f[2] + "\" does not exist (error 53)");
+void Planner::plan(const script::RepInImg& c) {
+  const std::string& entry = c.entry.text;
+  const std::string& file = c.file.text;
+  bool ok = checkGame(c.archive.text, "the archive");
+  if (!fileExists(file)) {
+    problem("the replacement file \"" + file + "\" does not exist (error 53)");
     ok = false;
   }
   if (!ok) return;
-  std::string path = gamePath(saPath_, f[0]);
+  std::string path = gamePath(saPath_, c.archive.text);
   if (!archives_.count(key(path)) && !fileExists(path))
     return problem("the archive " + path + " does not exist (error 53)");
   PlannedArchive& a = archive(path);
-  std::int32_t slot = a.index.find(f[1]);
-  if (slot == 0) {
-    std::string near = a.index.suggest(f[1]);
-    problem("there is no entry \"" + f[1] + "\" in " + path +
-            (near.empty() ? "" : " (did you mean \"" + near + "\"? names count letter case)"));
-    return;
-  }
-  does("replace entry " + std::to_string(slot) + " \"" + f[1] + "\" of " + path + " with " + f[2]);
+  std::int32_t slot = a.index.find(entry);
+  if (slot == 0) return problem(missingEntryText(a.index, entry, path));
+  does("replace entry " + std::to_string(slot) + " \"" + entry + "\" of " + path + " with " + file);
 }
 
-void Planner::planAdd(const std::vector<std::string>& f) {
-  bool ok = checkGame(f[0], "the archive");
-  if (!fileExists(f[1])) {
-    problem("the file to add \"" + f[1] + "\" does not exist (error 53)");
+void Planner::plan(const script::AddInImg& c) {
+  const std::string& file = c.file.text;
+  bool ok = checkGame(c.archive.text, "the archive");
+  if (!fileExists(file)) {
+    problem("the file to add \"" + file + "\" does not exist (error 53)");
     ok = false;
   }
   if (!ok) return;
-  std::string path = gamePath(saPath_, f[0]);
+  std::string path = gamePath(saPath_, c.archive.text);
   PlannedArchive& a = archive(path);
+  // Named as the engine names it, so that a later replace line finds what the engine would.
+  const std::string name = addedEntryName(file);
   IMGEntry e;
-  std::string name = utf8ToAnsi(baseName(f[1]));
-  for (std::size_t i = 0; i < name.size() && i < kNameSize; ++i) e.fileName[i] = name[i];
+  e.fileName = addedNameField(utf8ToAnsi(name), a.slots > 0);
   a.index.add(++a.slots, e);
-  does("show the box \"" + f[1] + "\", then add it to " + path + " as entry " +
-       std::to_string(a.slots) + " \"" + baseName(f[1]) + "\"");
+  does("show the box \"" + file + "\", then add it to " + path + " as entry " +
+       std::to_string(a.slots) + " \"" + name + "\"");
 }
 
-void Planner::planDelete(const std::string& field) {
+void Planner::plan(const script::Delete& c) {
+  const std::string& field = c.pattern.text;
   if (field.empty()) return problem("DELETE with an empty field names the game folder itself");
   if (!checkGame(field, "the file")) return;
   std::string pattern = gamePath(saPath_, field);
@@ -274,24 +238,27 @@ void Planner::planDelete(const std::string& field) {
   }
 }
 
-void Planner::planCopy(const std::vector<std::string>& f) {
-  bool ok = checkGame(f[1], "the destination");
-  if (!fileExists(f[0])) {
-    problem("the source \"" + f[0] + "\" does not exist (error 53)");
+void Planner::plan(const script::Add& c) {
+  const std::string& source = c.source.text;
+  bool ok = checkGame(c.dest.text, "the destination");
+  if (!fileExists(source)) {
+    problem("the source \"" + source + "\" does not exist (error 53)");
     ok = false;
   }
   if (!ok) return;
-  std::string dest = gamePath(saPath_, f[1]);
+  std::string dest = gamePath(saPath_, c.dest.text);
   if (!dirExists(parentPath(dest)))
     return problem("the destination's folder " + parentPath(dest) + " does not exist (error 76)");
   if (dirExists(dest)) return problem("the destination " + dest + " is a folder (error 75)");
   bool replaces = fileExists(dest);
   madeFiles_[key(dest)] = dest;
   deletedFiles_.erase(key(dest));
-  does("copy " + f[0] + " to " + dest + (replaces ? " (replacing the file there)" : " (new file)"));
+  does("copy " + source + " to " + dest +
+       (replaces ? " (replacing the file there)" : " (new file)"));
 }
 
-void Planner::planMakeDir(const std::string& field) {
+void Planner::plan(const script::MakeDir& c) {
+  const std::string& field = c.folder.text;
   if (field.empty()) return problem("MAKEDIR with an empty field names the game folder itself");
   if (!checkGame(field, "the folder")) return;
   std::string dir = gamePath(saPath_, field);

@@ -1,11 +1,11 @@
 #include "installscript/file_commands.h"
 
-#include "imgarchive/engine_view.h"
-#include "installscript/wildcard.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "platform/wildcard.h"
 #include "platform/win_path.h"
+#include "ui/status_line.h"
 
 namespace tamberlin {
 

@@ -1,8 +1,8 @@
 // ImgInstall: the installation as a whole, from the archive's directory to "Installation
 // Complete".
 #include "installscript/form1_install.h"
-#include "platform/message_box.h"
-#include "platform/program_end.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 

@@ -20,10 +20,7 @@ std::string readScript(FileSystem& fs, const std::string& name) {
     throw RuntimeError(err::kBadFileNameOrNumber,
                        name + " could not be opened in " + fs.currentDir() + " (" + e.text() + ")");
   }
-  std::string data(static_cast<std::size_t>(file->length()), '\0');
-  data.resize(file->read(1, data.data(), data.size()));
-  file->close();
-  return data;
+  return readWholeFile(*file);
 }
 
 }  // namespace

@@ -24,12 +24,13 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 std::string readWholeFile(FileSystem& fs, const std::string& path) {
-  auto file = fs.open(path, OpenMode::Read);
-  std::int64_t len = file->length();
-  std::string data(static_cast<std::size_t>(len), '\0');
-  std::size_t got = file->read(1, data.data(), data.size());
-  data.resize(got);
-  file->close();
+  return readWholeFile(*fs.open(path, OpenMode::Read));
+}
+
+std::string readWholeFile(BinaryFile& file) {
+  std::string data(static_cast<std::size_t>(file.length()), '\0');
+  data.resize(file.read(1, data.data(), data.size()));
+  file.close();
   return data;
 }
 
@@ -39,7 +40,8 @@ std::vector<std::string> readTextLines(FileSystem& fs, const std::string& path) 
   return lines;
 }
 
-void writeTextLines(FileSystem& fs, const std::string& path, const std::vector<std::string>& lines) {
+void writeTextLines(FileSystem& fs, const std::string& path,
+                    const std::vector<std::string>& lines) {
   std::string data;
   for (const std::string& line : lines) data += utf8ToAnsi(line) + "\r\n";
   auto file = fs.open(path, OpenMode::Create);

@@ -3,26 +3,26 @@
 #include <filesystem>
 
 #include "imgarchive/add_plan.h"
-#include "platform/fault_file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "support/fault_file_system.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::dataOf;
-using testing::enginePrompt;
-using testing::EngineRig;
-using testing::makeArchive;
-using testing::parseArchive;
-using testing::pattern;
-using testing::readBytes;
-using testing::Rec;
-using testing::sameBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::dataOf;
+using test::enginePrompt;
+using test::EngineRig;
+using test::makeArchive;
+using test::parseArchive;
+using test::pattern;
+using test::readBytes;
+using test::Rec;
+using test::sameBytes;
+using test::TempDir;
+using test::writeBytes;
 
 const std::int32_t kZero = 0;
 const char* const kSub = "Sub UseFileNameToIMG";
@@ -66,7 +66,7 @@ TEST_F(AddEntryTest, AddsToExistingArchive) {
   ASSERT_EQ(after.size(), 25480u);
   EXPECT_EQ(after.substr(4, 4), std::string("\x04\0\0\0", 4));
   EXPECT_EQ(after.substr(104, 8), std::string("\x0A\0\0\0\x03\0\0\0", 8));
-  EXPECT_EQ(after.substr(112, 24), "car.dff" + std::string(16, ' ') + '\0');
+  EXPECT_EQ(after.substr(112, 24), "car.dff" + std::string(17, '\0'));
   EXPECT_TRUE(sameBytes(after.substr(20480), pattern(99, 5000)));
   EXPECT_TRUE(after.substr(0, 4) == "VER2" && after.substr(8, 96) == before.substr(8, 96))
       << "old magic and records kept";
@@ -95,7 +95,7 @@ TEST_F(AddEntryTest, StartsNewArchiveInEmptyFile) {
     ASSERT_EQ(after.size(), 2048u + 5000u);
     EXPECT_EQ(after.substr(0, 8), std::string("VER2\x01\0\0\0", 8));
     EXPECT_EQ(after.substr(8, 8), std::string("\x01\0\0\0\x03\0\0\0", 8));
-    EXPECT_EQ(after.substr(16, 24), "car.dff" + std::string(17, ' ')) << "no NUL in a new archive";
+    EXPECT_EQ(after.substr(16, 24), "car.dff" + std::string(17, '\0'));
     EXPECT_TRUE(sameBytes(after.substr(2048), pattern(99, 5000)));
     ASSERT_EQ(fresh.engine.IMGDir.size(), 2u);
     EXPECT_EQ(fresh.engine.IMGDir[1].dirPos, 9);
@@ -255,9 +255,9 @@ TEST_F(AddEntryTest, NameComesFromEntryNameDataFromFile) {
   add(file, "mods/car.dff");
   add(file);
   ASSERT_EQ(rig.engine.IMGDir.size(), 7u);
-  EXPECT_EQ(displayName(rig.engine.IMGDir[4]), "new.txd" + std::string(16, ' '));
-  EXPECT_EQ(displayName(rig.engine.IMGDir[5]), "car.dff" + std::string(16, ' '));
-  EXPECT_EQ(displayName(rig.engine.IMGDir[6]), "a.bin" + std::string(18, ' '));
+  EXPECT_EQ(displayName(rig.engine.IMGDir[4]), "new.txd");
+  EXPECT_EQ(displayName(rig.engine.IMGDir[5]), "car.dff");
+  EXPECT_EQ(displayName(rig.engine.IMGDir[6]), "a.bin");
   const std::string after = readBytes(archive);
   auto p = parseArchive(after);
   for (std::size_t k = 3; k < 6; ++k) {
@@ -387,7 +387,7 @@ TEST_F(AddEntryTest, RefusesTableThatDoesNotHoldTheArchive) {
   }
   {  // a short read
     std::string shortDir = threeEntries();
-    testing::putLE32(shortDir, 4, 1000);
+    test::putLE32(shortDir, 4, 1000);
     shortDir.resize(8 + 32 * 3 + 5);
     writeBytes(archive, shortDir);
     EngineRig r;
@@ -438,7 +438,7 @@ TEST_F(AddEntryTest, OverflowPastTwoGiBChangesNothing) {
   add(modFile("car.dff", 10));
   EXPECT_EQ(rig.onlyBox().substr(0, 20), "8Error # 6\rOverflow:");
   EXPECT_EQ(std::filesystem::file_size(archive), std::uintmax_t{1} << 31);
-  EXPECT_EQ(parseArchive(testing::readHead(archive, 4096)).count, 3u);
+  EXPECT_EQ(parseArchive(test::readHead(archive, 4096)).count, 3u);
 }
 
 }  // namespace

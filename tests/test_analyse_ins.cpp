@@ -4,20 +4,20 @@
 
 #include "installscript/containment.h"
 #include "installscript/file_commands.h"
-#include "installscript/wildcard.h"
-#include "platform/fault_file_system.h"
 #include "platform/runtime_error.h"
+#include "platform/wildcard.h"
+#include "support/fault_file_system.h"
 #include "support/install_rig.h"
 
 namespace tamberlin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::InstallOutcome;
-using testing::InstallRig;
-using testing::readBytes;
-using testing::snapshotTree;
-using testing::writeBytes;
+using test::InstallOutcome;
+using test::InstallRig;
+using test::readBytes;
+using test::snapshotTree;
+using test::writeBytes;
 
 bool exists(const std::string& p) {
   return fs::exists(p);
@@ -246,7 +246,7 @@ TEST(AddCrashSafety, ACrashAtAnyChangeLeavesTheOldOrTheNewFileWhole) {
   const std::string oldBytes(5000, 'o');
   const std::string newBytes(3 * (1 << 20) + 17, 'n');  // several copy chunks
   for (long k = 0;; ++k) {
-    testing::TempDir dir;
+    test::TempDir dir;
     writeBytes(dir.file("src.bin"), newBytes);
     writeBytes(dir.file("dest.bin"), oldBytes);
     FaultFileSystem faulty(realFileSystem());
@@ -268,7 +268,7 @@ TEST(AddCrashSafety, ACrashAtAnyChangeLeavesTheOldOrTheNewFileWhole) {
 }
 
 TEST(AddCrashSafety, AFailedCopyLeavesTheDestinationAndNoPartFile) {
-  testing::TempDir dir;
+  test::TempDir dir;
   writeBytes(dir.file("src.bin"), std::string(100, 's'));
   writeBytes(dir.file("dest.bin"), "old");
   FaultFileSystem faulty(realFileSystem());

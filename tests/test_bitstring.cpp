@@ -3,6 +3,7 @@
 #include <random>
 
 #include "imgarchive/bitstring.h"
+#include "imgarchive/codec.h"
 #include "platform/runtime_error.h"
 
 namespace tamberlin {

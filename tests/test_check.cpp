@@ -11,11 +11,11 @@
 namespace tamberlin {
 namespace {
 
-using testing::makeArchive;
-using testing::putLE32;
-using testing::Rec;
-using testing::TempDir;
-using testing::writeBytes;
+using test::makeArchive;
+using test::putLE32;
+using test::Rec;
+using test::TempDir;
+using test::writeBytes;
 
 class CheckTest : public ::testing::Test {
  protected:
@@ -178,14 +178,16 @@ TEST_F(CheckTest, ManyFindingsKeepTenLinesAndCountTheRest) {
   EXPECT_EQ(r.warnings.back(), "... and 14 more directory neighbours whose data is not contiguous");
 }
 
-TEST_F(CheckTest, LargeEntriesAndDataPast4GiBInASparseFile) {
-  // A sparse file of a little over 4 GiB: the check reads only the directory.
-  std::string head = makeArchive({{1, 65536, "big.dff"}, {2097151, 2, "far.dff"}}, 2048);
+TEST_F(CheckTest, SizeHalvesThatDisagreeAndDataPast4GiBInASparseFile) {
+  // A sparse file of a little over 4 GiB: the check reads only the directory. Entry 1's size
+  // halves say 3 and 2 sectors: the game reads bytes 6-7.
+  std::string head = makeArchive({{1, 3 + (2u << 16), "big.dff"}, {2097151, 2, "far.dff"}}, 2048);
   writeBytes(dir_.file("big.img"), head);
   std::filesystem::resize_file(dir_.file("big.img"), (std::uint64_t{1} << 32) + 4096);
   auto r = checkArchive(realFileSystem(), dir_.file("big.img"));
   EXPECT_TRUE(r.ok()) << (r.errors.empty() ? "" : r.errors[0]);
-  EXPECT_EQ(r.count(Finding::LargeEntry), 1u);
+  EXPECT_EQ(r.count(Finding::SizeHalves), 1u);
+  EXPECT_TRUE(mentions(r.warnings, "the game reads 2, as this check does"));
   EXPECT_EQ(r.count(Finding::DataPast4GiB), 1u);
   EXPECT_TRUE(mentions(r.warnings, "entry 2 (far.dff): data at sectors 2097151..2097152"));
 }

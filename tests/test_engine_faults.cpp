@@ -4,25 +4,25 @@
 // flush: one flush fewer per change, made up by the next change or by flushPending.
 #include <gtest/gtest.h>
 
-#include "platform/fault_file_system.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "support/fault_file_system.h"
 #include "support/flush_log.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::dataOf;
-using testing::EngineRig;
-using testing::makeArchive;
-using testing::parseArchive;
-using testing::pattern;
-using testing::readBytes;
-using testing::Rec;
-using testing::sameBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::dataOf;
+using test::EngineRig;
+using test::makeArchive;
+using test::parseArchive;
+using test::pattern;
+using test::readBytes;
+using test::Rec;
+using test::sameBytes;
+using test::TempDir;
+using test::writeBytes;
 
 const std::int32_t kZero = 0;
 
@@ -54,7 +54,7 @@ std::uint32_t checkAfterStop(const std::string& path, const std::vector<Rec>& re
   fresh.engine.ReadIMG(path);
   EXPECT_TRUE(fresh.boxes.shown.empty()) << fresh.onlyBox();
   const std::string bytes = readBytes(path);
-  testing::Parsed p = parseArchive(bytes);
+  test::Parsed p = parseArchive(bytes);
   EXPECT_EQ(p.magic, "VER2");
   EXPECT_TRUE(p.count == recs.size() || p.count == recs.size() + 1) << p.count;
   const std::uint64_t dirEnd = 8 + 32 * std::uint64_t{p.count};
@@ -62,7 +62,7 @@ std::uint32_t checkAfterStop(const std::string& path, const std::vector<Rec>& re
     if (k + 1 == skip) continue;
     const Rec& r = p.records[k];
     EXPECT_EQ(r.size, recs[k].size) << "entry " << k + 1;
-    EXPECT_EQ(r.name, testing::nameField(recs[k].name)) << "entry " << k + 1;
+    EXPECT_EQ(r.name, test::nameField(recs[k].name)) << "entry " << k + 1;
     if (r.size == 0) continue;
     EXPECT_GE(std::uint64_t{r.offset} * 2048, dirEnd) << "entry " << k + 1;
     EXPECT_TRUE(sameBytes(dataOf(bytes, r, std::size_t{r.size} * 2048),
@@ -135,7 +135,7 @@ TEST(EngineFaults, NewArchiveSurvivesStopAtEveryChange) {
     fresh.engine.ReadIMG(path);
     ASSERT_TRUE(fresh.boxes.shown.empty()) << fresh.onlyBox();
     if (!bytes.empty()) {
-      testing::Parsed p = parseArchive(bytes);
+      test::Parsed p = parseArchive(bytes);
       ASSERT_EQ(p.magic, "VER2");
       if (p.count == 1) {
         ASSERT_TRUE(sameBytes(dataOf(bytes, p.records[0], content.size()), content));
@@ -293,7 +293,7 @@ TEST(DeferredFlush, AnAddOntoSectorsADeferredReplaceFreedFlushesTheReplaceFirst)
   writeBytes(path, makeArchive(recs, endOf(recs)));
   writeBytes(dir.file("new.dff"), pattern(520, 100));
   writeBytes(dir.file("add.col"), pattern(521, 300));
-  testing::FlushLog log;
+  test::FlushLog log;
   EngineRig rig(log);
   rig.engine.deferLastFlush(true);
   rig.engine.ReadIMG(path);

@@ -10,15 +10,15 @@
 namespace tamberlin {
 namespace {
 
-using testing::EngineRig;
-using testing::makeArchive;
-using testing::parseArchive;
-using testing::pattern;
-using testing::readBytes;
-using testing::Rec;
-using testing::sameBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::EngineRig;
+using test::makeArchive;
+using test::parseArchive;
+using test::pattern;
+using test::readBytes;
+using test::Rec;
+using test::sameBytes;
+using test::TempDir;
+using test::writeBytes;
 
 struct Model {
   std::vector<std::string> data;  ///< entry k + 1 must start with these bytes
@@ -55,7 +55,7 @@ std::size_t randomLength(std::mt19937& rng) {
 /// Checks the file against the model and against the engine's table.
 void checkArchive(const std::string& path, const Model& model, const std::vector<IMGEntry>& table) {
   const std::string bytes = readBytes(path);
-  testing::Parsed p = parseArchive(bytes);
+  test::Parsed p = parseArchive(bytes);
   ASSERT_EQ(p.magic, "VER2");
   ASSERT_EQ(p.count, model.data.size());
   ASSERT_EQ(table.size(), model.data.size() + 1);
@@ -70,7 +70,7 @@ void checkArchive(const std::string& path, const Model& model, const std::vector
     ASSERT_EQ(std::string(e.fileName.data(), 24), r.name) << "entry " << k + 1;
     const std::string& want = model.data[k];
     ASSERT_GE(std::uint64_t{r.size} * 2048, want.size());
-    ASSERT_TRUE(sameBytes(testing::dataOf(bytes, r, want.size()), want)) << "entry " << k + 1;
+    ASSERT_TRUE(sameBytes(test::dataOf(bytes, r, want.size()), want)) << "entry " << k + 1;
     if (!want.empty()) {
       const std::uint64_t start = std::uint64_t{r.offset} * 2048;
       ASSERT_GE(start, dirEnd) << "entry " << k + 1 << " lies under the directory";

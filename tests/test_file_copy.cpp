@@ -2,19 +2,19 @@
 
 #include <memory>
 
-#include "platform/fault_file_system.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
+#include "support/fault_file_system.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::pattern;
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::pattern;
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
 
 class CopyBytes : public ::testing::Test {
  protected:

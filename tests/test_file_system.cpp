@@ -11,9 +11,9 @@
 namespace tamberlin {
 namespace {
 
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
 
 class FileSystemTest : public ::testing::Test {
  protected:
@@ -108,7 +108,7 @@ TEST_F(FileSystemTest, WindowsPathsResolveWithoutRegardToCase) {
 }
 
 TEST_F(FileSystemTest, LettersBeyondAsciiMatchWithoutRegardToCase) {
-  writeBytes(at("Caf\xc3\xa9.txt"), "accent");  // "Café.txt"
+  writeBytes(at("Caf\xc3\xa9.txt"), "accent");                           // "Café.txt"
   EXPECT_EQ(readBytes(fs.nativePath(at("CAF\xc3\x89.TXT"))), "accent");  // "CAFÉ.TXT"
 }
 

@@ -7,11 +7,11 @@
 #include <map>
 
 #include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/install_rig.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
 #include "wizard/event_guard.h"
 #include "wizard/form1.h"
 #include "wizard/layout.h"
@@ -19,9 +19,9 @@
 namespace tamberlin {
 namespace {
 
-using testing::CurrentDir;
-using testing::TempDir;
-using testing::writeBytes;
+using test::CurrentDir;
+using test::TempDir;
+using test::writeBytes;
 namespace stdfs = std::filesystem;
 
 const std::string kJpegMagic = "\xFF\xD8\xFF";
@@ -173,7 +173,7 @@ class WizardRig {
     writeBytes(mod.file("text.cfg"), kFiveLines);
     stdfs::create_directories(game + "/models");
     writeBytes(game + "/gta_sa.exe", "MZ");
-    writeBytes(game + "/models/gta3.img", testing::InstallRig::defaultArchive());
+    writeBytes(game + "/models/gta3.img", test::InstallRig::defaultArchive());
   }
 
   /// Runs a handler as the backend does; returns the exit code when it ended the program.
@@ -487,14 +487,14 @@ TEST_F(Form1Pages, CancelAsksAndNoKeepsThePage) {
 }
 
 TEST_F(Form1Pages, CancelYesClosesWithoutWriting) {
-  auto before = testing::snapshotTree(rig.root.path());
-  auto modBefore = testing::snapshotTree(rig.mod.path());
+  auto before = test::snapshotTree(rig.root.path());
+  auto modBefore = test::snapshotTree(rig.mod.path());
   rig.boxes.answers = {MsgAnswer::Yes};
   ASSERT_FALSE(rig.run([&] { rig.form.Command3_Click(); }));
   EXPECT_TRUE(rig.view.closed);
   EXPECT_EQ(rig.form.closeExitCode(), kExitCancelled);
-  EXPECT_EQ(testing::snapshotTree(rig.root.path()), before);
-  EXPECT_EQ(testing::snapshotTree(rig.mod.path()), modBefore);
+  EXPECT_EQ(test::snapshotTree(rig.root.path()), before);
+  EXPECT_EQ(test::snapshotTree(rig.mod.path()), modBefore);
 }
 
 TEST_F(Form1Pages, CloseBoxAsksUnlessForced) {
@@ -539,7 +539,7 @@ TEST_F(Form1Timer, TickRunsTheWholeInstallationOnce) {
   EXPECT_EQ(*code, kExitInstalled);
   EXPECT_EQ(rig.boxes.texts(), std::vector<std::string>{"Installation Complete"});
   EXPECT_EQ(rig.boxes.shown[0].title, "Tamberlin");
-  EXPECT_EQ(testing::readBytes(rig.game + "/data/new.txt"), "hello");
+  EXPECT_EQ(test::readBytes(rig.game + "/data/new.txt"), "hello");
   EXPECT_EQ(rig.form.forceCloseInt, 1);
   EXPECT_EQ(rig.view.timer.interval, 0) << "one tick only";
   // The status line showed "Installing"; the bar ran from 0 to the end, lines done of all.

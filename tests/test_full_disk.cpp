@@ -10,27 +10,27 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/fault_file_system.h"
-#include "platform/message_box.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "support/fault_file_system.h"
 #include "support/install_rig.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
 
 namespace stdfs = std::filesystem;
-using testing::EngineRig;
-using testing::InstallRig;
-using testing::makeArchive;
-using testing::pattern;
-using testing::readBytes;
-using testing::sameBytes;
-using testing::snapshotTree;
-using testing::TempDir;
-using testing::writeBytes;
+using test::EngineRig;
+using test::InstallRig;
+using test::makeArchive;
+using test::pattern;
+using test::readBytes;
+using test::sameBytes;
+using test::snapshotTree;
+using test::TempDir;
+using test::writeBytes;
 
 /// A tmpfs of `bytes` mounted on `dir` while the object lives. `error` says why it could not be
 /// mounted (the test then skips).
@@ -108,9 +108,9 @@ class FullDiskTest : public ::testing::Test {
 
   /// A 40-entry archive on the small disk, its directory read, the engine pointed at it.
   void loadArchive(std::uint32_t entries) {
-    std::vector<testing::Rec> recs;
+    std::vector<test::Rec> recs;
     for (std::uint32_t k = 0; k < entries; ++k)
-      recs.push_back({1 + k, 1, testing::nameField("e" + std::to_string(k) + ".dff")});
+      recs.push_back({1 + k, 1, test::nameField("e" + std::to_string(k) + ".dff")});
     original_ = makeArchive(recs, (entries + 1) * 2048);
     writeBytes(archive(), original_);
     rig_.boxes.answers.assign(4, MsgAnswer::Yes);
@@ -167,7 +167,7 @@ TEST_F(FullDiskTest, ReplaceThatFillsTheDiskIsDiskFullAndTakenBack) {
 
 TEST_F(FullDiskTest, ReadOnlyArchiveIsReadButRefusesChanges) {
   SKIP_UNLESS_MOUNTED(disk_);
-  writeBytes(archive(), makeArchive({{1, 1, testing::nameField("a.dff")}}, 2 * 2048));
+  writeBytes(archive(), makeArchive({{1, 1, test::nameField("a.dff")}}, 2 * 2048));
   original_ = readBytes(archive());
   ASSERT_TRUE(disk_.makeReadOnly());
   rig_.boxes.answers.assign(4, MsgAnswer::Yes);
@@ -288,9 +288,9 @@ TEST(FailingReadTest, EveryReadThatFailsDuringAnAddLeavesTheArchiveAsItWas) {
   // The source (or the archive) stops answering at each read in turn: a file on a removed
   // medium or a network share that went away.
   TempDir dir;
-  std::vector<testing::Rec> recs;
+  std::vector<test::Rec> recs;
   for (std::uint32_t k = 0; k < 63; ++k)
-    recs.push_back({1 + k, 1, testing::nameField("e" + std::to_string(k) + ".dff")});
+    recs.push_back({1 + k, 1, test::nameField("e" + std::to_string(k) + ".dff")});
   const std::string original = makeArchive(recs, 64 * 2048);
   writeBytes(dir.file("new.dff"), pattern(5, 300 * 1024));
   int failed = 0;

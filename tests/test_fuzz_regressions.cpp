@@ -73,14 +73,14 @@ TEST(FuzzRegressions, RegressionsAreNamedAfterATarget) {
 // Found by the install target: a NUL inside a script's path cut the path short at the system
 // call, so the line acted on another file than the one it named.
 TEST(FuzzRegressions, APathHoldingANulIsRefusedNotCutShort) {
-  testing::InstallRig rig;
+  test::InstallRig rig;
   rig.writeMod("car.dff", "new bytes");
-  const std::string exe = testing::readBytes(rig.gameFile("gta_sa.exe"));
+  const std::string exe = test::readBytes(rig.gameFile("gta_sa.exe"));
   rig.writeScript(std::string("ADD car.dff, gta_sa.exe\0.bak\r\n", 30));
-  const testing::InstallOutcome out = rig.install();
+  const test::InstallOutcome out = rig.install();
   EXPECT_FALSE(out.completed);
   EXPECT_EQ(out.error, err::kBadFileNameOrNumber) << out.detail;
-  EXPECT_EQ(testing::readBytes(rig.gameFile("gta_sa.exe")), exe);
+  EXPECT_EQ(test::readBytes(rig.gameFile("gta_sa.exe")), exe);
 }
 
 }  // namespace

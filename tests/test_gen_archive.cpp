@@ -13,19 +13,19 @@
 namespace tamberlin {
 namespace {
 
-using testing::parseArchive;
-using testing::ProgramRun;
-using testing::readBytes;
-using testing::TempDir;
+using test::parseArchive;
+using test::ProgramRun;
+using test::readBytes;
+using test::TempDir;
 
-std::string nameOf(const testing::Rec& r) {
+std::string nameOf(const test::Rec& r) {
   return r.name.substr(0, r.name.find('\0'));
 }
 
 class GenArchive : public ::testing::Test {
  protected:
   ProgramRun gen(std::vector<std::string> args) {
-    return testing::runProgram(TAMBERLIN_GEN_ARCHIVE, args, dir.path());
+    return test::runProgram(TAMBERLIN_GEN_ARCHIVE, args, dir.path());
   }
   TempDir dir;
 };

@@ -11,16 +11,16 @@ namespace tamberlin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FlushLog;
-using testing::InstallOutcome;
-using testing::InstallRig;
-using testing::makeArchive;
-using testing::nameField;
-using testing::parseArchive;
-using testing::Parsed;
-using testing::readBytes;
-using testing::Rec;
-using testing::writeBytes;
+using test::FlushLog;
+using test::InstallOutcome;
+using test::InstallRig;
+using test::makeArchive;
+using test::nameField;
+using test::parseArchive;
+using test::Parsed;
+using test::readBytes;
+using test::Rec;
+using test::writeBytes;
 
 constexpr std::size_t kSector = 2048;
 
@@ -163,7 +163,7 @@ TEST_F(ImgInstallTest, EachAddShowsItsPathAsWrittenThenAddsTheFile) {
   EXPECT_EQ(rig.boxes.shown[2].text, "Installation Complete");
   Parsed p = archive();
   ASSERT_EQ(p.count, 5u);
-  EXPECT_EQ(p.records[3].name, "one.col" + std::string(16, ' ') + '\0');
+  EXPECT_EQ(p.records[3].name, "one.col" + std::string(17, '\0'));
   EXPECT_EQ(p.records[4].name.substr(0, 7), "two.col");
   EXPECT_EQ(rig.form.List1.count(), 3u) << "the list shows the archive as it was read";
 }
@@ -178,7 +178,7 @@ TEST_F(ImgInstallTest, AnEntryAddedEarlierInTheRunCanBeReplaced) {
   Parsed p = parseArchive(bytes);
   ASSERT_EQ(p.count, 4u);
   EXPECT_EQ(sectorData(bytes, p.records[3], 6), "SECOND");
-  EXPECT_EQ(sectorData(bytes, p.records[1], 7), testing::pattern(2, 7)) << "car.dff untouched";
+  EXPECT_EQ(sectorData(bytes, p.records[1], 7), test::pattern(2, 7)) << "car.dff untouched";
 }
 
 TEST_F(ImgInstallTest, AnEntryAddedByAnEarlierRunCanBeReplaced) {

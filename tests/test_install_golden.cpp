@@ -6,26 +6,26 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/fault_file_system.h"
-#include "platform/program_end.h"
 #include "support/archive_fixture.h"
+#include "support/fault_file_system.h"
 #include "support/install_rig.h"
 #include "support/run_program.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::makeArchive;
-using testing::pattern;
-using testing::ProgramRun;
-using testing::putLE32;
-using testing::readBytes;
-using testing::Rec;
-using testing::runProgram;
-using testing::snapshotTree;
-using testing::TempDir;
-using testing::writeBytes;
+using test::makeArchive;
+using test::pattern;
+using test::ProgramRun;
+using test::putLE32;
+using test::readBytes;
+using test::Rec;
+using test::runProgram;
+using test::snapshotTree;
+using test::TempDir;
+using test::writeBytes;
 
 using Tree = std::map<std::string, std::string>;
 constexpr std::size_t kSector = 2048;
@@ -45,17 +45,16 @@ void expectReplace(std::string& archive, std::size_t k, const std::string& data)
 }
 
 /// What adding `data` as `name` makes of `archive` when its directory has room: the record after
-/// the last (name blank-padded, NUL in its 24th byte), the data at the end, the count one up.
+/// the last (name NUL-padded), the data at the end, the count one up.
 void expectAdd(std::string& archive, const std::string& name, const std::string& data) {
-  const std::uint32_t n = testing::getLE32(archive, 4);
+  const std::uint32_t n = test::getLE32(archive, 4);
   const std::size_t rec = 8 + 32 * n;
   const std::size_t at = endSector(archive);
   archive.resize(at * kSector, '\0');
   archive += data;
   putLE32(archive, rec, static_cast<std::uint32_t>(at));
   putLE32(archive, rec + 4, static_cast<std::uint32_t>(endSector(data)));
-  std::string field = name + std::string(24 - name.size(), ' ');
-  field[23] = '\0';
+  std::string field = name + std::string(24 - name.size(), '\0');
   archive.replace(rec + 8, 24, field);
   putLE32(archive, 4, n + 1);
 }
@@ -213,6 +212,21 @@ TEST_F(GoldenInstall, DryRunFollowsWhatEarlierLinesWouldDo) {
   EXPECT_NE(run.out.find("r.txt (new file)"), std::string::npos) << run.out;
 }
 
+TEST_F(GoldenInstall, DryRunNamesAnAddedEntryAsTheInstallDoes) {
+  // A name too long for its field is cut as the engine cuts it: a later replace line finds the
+  // entry in the dry run exactly when it does in the install.
+  writeBytes(mod.file("abcdefghijklmnopqrstuvwxyz.col"), "col");
+  for (const char* lookup : {"abcdefghijklmnopqrstuvw", "abcdefghijklmnopqrstuvwx"}) {
+    writeBytes(game + "/models/gta3.img", gameArchive());
+    writeBytes(mod.file("ins.cfg"),
+               std::string("ADDINIMG \\models\\gta3.img, ") + "abcdefghijklmnopqrstuvwxyz.col\r\n" +
+                   "REPINIMG \\models\\gta3.img, " + lookup + ", readme.txt\r\n");
+    ProgramRun dry = install({"--dry-run"});
+    ProgramRun real = install();
+    EXPECT_EQ(dry.exitCode, real.exitCode) << lookup << "\n" << dry.out << real.out << real.err;
+  }
+}
+
 TEST_F(GoldenInstall, TheGameFolderMustHoldGtaSaExeExactly) {
   writeBytes(mod.file("ins.cfg"), "MAKEDIR newdir\r\n");
   fs::rename(game + "/gta_sa.exe", game + "/GTA_SA.EXE");
@@ -233,15 +247,15 @@ TEST_F(GoldenInstall, UsageErrorsExitTwo) {
 /// The entries of an archive as the game would load them: name -> the bytes of its sectors.
 std::map<std::string, std::string> entryData(const std::string& archive) {
   std::map<std::string, std::string> out;
-  for (const Rec& r : testing::parseArchive(archive).records)
+  for (const Rec& r : test::parseArchive(archive).records)
     out[r.name] = archive.substr(std::size_t{r.offset} * kSector, std::size_t{r.size} * kSector);
   return out;
 }
 
 /// Runs ImgInstall in the rig's folders through `fs`; true when it completed.
-bool installThrough(testing::InstallRig& rig, FileSystem& fs) {
-  testing::RecordingStatus status;
-  testing::ScriptedBoxes boxes;
+bool installThrough(test::InstallRig& rig, FileSystem& fs) {
+  test::RecordingStatus status;
+  test::ScriptedBoxes boxes;
   InstallWindow window;
   Form1Install form(fs, boxes, status, window);
   form.saPath = rig.game;
@@ -259,12 +273,12 @@ TEST(CrashThenRunAgain, ACrashAtAnyChangeThenASecondRunGivesTheFinishedInstallat
       "DELETE mymod\\*.old\r\nREPINIMG \\models\\gta3.img, car.dff, big.bin\r\n"
       "REPINIMG \\models\\gta3.img, b.txd, small.txt\r\n";
   const std::string big = pattern(77, (2 << 20) + 5), small = "small file";
-  auto prepare = [&](testing::InstallRig& rig) {
+  auto prepare = [&](test::InstallRig& rig) {
     rig.writeScript(script);
     rig.writeMod("big.bin", big);
     rig.writeMod("small.txt", small);
   };
-  testing::InstallRig clean;
+  test::InstallRig clean;
   prepare(clean);
   ASSERT_TRUE(installThrough(clean, realFileSystem()));
   Tree want = snapshotTree(clean.game);
@@ -272,7 +286,7 @@ TEST(CrashThenRunAgain, ACrashAtAnyChangeThenASecondRunGivesTheFinishedInstallat
   want.erase("models/gta3.img");
 
   for (long k = 0;; ++k) {
-    testing::InstallRig rig;
+    test::InstallRig rig;
     prepare(rig);
     FaultFileSystem faulty(realFileSystem());
     faulty.crashAfterChanges(k);

@@ -9,9 +9,9 @@
 namespace tamberlin {
 namespace {
 
-using testing::runProgram;
-using testing::TempDir;
-using testing::writeBytes;
+using test::runProgram;
+using test::TempDir;
+using test::writeBytes;
 
 /// Lints `script` with the mod's files being `files`.
 LintReport lint(const std::string& script, std::set<std::string> files = {}) {

@@ -3,21 +3,21 @@
 #include <random>
 
 #include "imgarchive/bitstring.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::enginePrompt;
-using testing::EngineRig;
-using testing::makeArchive;
-using testing::readBytes;
-using testing::Rec;
-using testing::TempDir;
-using testing::writeBytes;
+using test::enginePrompt;
+using test::EngineRig;
+using test::makeArchive;
+using test::readBytes;
+using test::Rec;
+using test::TempDir;
+using test::writeBytes;
 
 std::string nameOf(const IMGEntry& e) {
   return std::string(e.fileName.data(), kNameSize);
@@ -57,12 +57,20 @@ TEST_F(ReadImgTest, ReadsRecordsInFileOrder) {
                                                       "abcdefghijklmnopqrst.txd"}));
 }
 
-TEST_F(ReadImgTest, SizeFieldIsOneThirtyTwoBitNumber) {
-  std::string bytes = makeArchive({{1, 1, "a.dff"}}, 2 * 2048);
-  bytes[8 + 6] = 1;  // size bytes 6-7 of record 1
-  writeBytes(path, bytes);
-  rig.engine.ReadIMG(path);
-  EXPECT_EQ(rig.engine.IMGDir.at(1).size, 65537);
+TEST_F(ReadImgTest, SizeIsReadAsTheGameReadsIt) {
+  // Bytes 6-7 when they are not zero, else bytes 4-5: tools that fill both halves, or only
+  // the first, are read right.
+  struct Case {
+    std::uint32_t field;
+    std::int32_t sectors;
+  };
+  for (Case c : {Case{1, 1}, Case{1 + 65536, 1}, Case{3 + (2u << 16), 2}, Case{2u << 16, 2},
+                 Case{65535, 65535}}) {
+    std::string bytes = makeArchive({{1, c.field, "a.dff"}}, 2 * 2048);
+    writeBytes(path, bytes);
+    rig.engine.ReadIMG(path);
+    EXPECT_EQ(rig.engine.IMGDir.at(1).size, c.sectors) << c.field;
+  }
 }
 
 TEST_F(ReadImgTest, EmptyAndMissingFilesAreArchivesWithoutEntries) {
@@ -168,7 +176,7 @@ TEST_F(ReadImgTest, FileThatIsNotAnArchiveIsReported) {
 
 TEST_F(ReadImgTest, ShortDirectoryIsErrorSixtyTwoAndKeepsCompleteRecords) {
   std::string bytes = makeArchive({{1, 1, "a.dff"}, {2, 1, "b.dff"}}, 8 + 64 + 20);
-  testing::putLE32(bytes, 4, 5);  // claims 5 records, holds 2 and 20 bytes of a third
+  test::putLE32(bytes, 4, 5);  // claims 5 records, holds 2 and 20 bytes of a third
   writeBytes(path, bytes);
   rig.boxes.answers = {MsgAnswer::Yes};
   rig.engine.ReadIMG(path);
@@ -184,7 +192,7 @@ TEST_F(ReadImgTest, ShortDirectoryIsErrorSixtyTwoAndKeepsCompleteRecords) {
 
 TEST_F(ReadImgTest, HostileCountAllocatesOnlyWhatTheFileHolds) {
   std::string bytes = makeArchive({{1, 1, "a.dff"}}, 2048);
-  testing::putLE32(bytes, 4, 0x7FFFFFFF);
+  test::putLE32(bytes, 4, 0x7FFFFFFF);
   writeBytes(path, bytes);
   rig.boxes.answers = {MsgAnswer::Yes};
   rig.engine.ReadIMG(path);
@@ -200,8 +208,7 @@ TEST_F(ReadImgTest, BulkReadMatchesBitStringDecoding) {
   std::string bytes = makeArchive(std::vector<Rec>(n), 8 + 32 * n);
   for (int k = 0; k < n; ++k) {
     for (int i = 0; i < 32; ++i) bytes[8 + 32 * k + i] = static_cast<char>(rng() & 0xFF);
-    bytes[8 + 32 * k + 3] &= 0x7F;  // fields below 2^31
-    bytes[8 + 32 * k + 7] &= 0x7F;
+    bytes[8 + 32 * k + 3] &= 0x7F;  // offsets below 2^31
   }
   writeBytes(path, bytes);
   rig.engine.ReadIMG(path);
@@ -215,7 +222,8 @@ TEST_F(ReadImgTest, BulkReadMatchesBitStringDecoding) {
     };
     const IMGEntry& e = rig.engine.IMGDir[static_cast<std::size_t>(k) + 1];
     EXPECT_EQ(e.offset, viaBits(rec));
-    EXPECT_EQ(e.size, viaBits(rec + 4));
+    const unsigned char high[4] = {rec[6], rec[7], 0, 0}, low[4] = {rec[4], rec[5], 0, 0};
+    EXPECT_EQ(e.size, viaBits(high) != 0 ? viaBits(high) : viaBits(low));
     EXPECT_EQ(nameOf(e), bytes.substr(static_cast<std::size_t>(8 + 32 * k + 8), 24));
   }
 }

@@ -7,7 +7,7 @@
 namespace tamberlin {
 namespace {
 
-using testing::InstallRig;
+using test::InstallRig;
 
 class ReadInsTest : public ::testing::Test {
  protected:

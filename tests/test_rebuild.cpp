@@ -9,25 +9,25 @@
 #include "imgarchive/check.h"
 #include "imgarchive/rebuild.h"
 #include "imgarchive/rebuild_plan.h"
-#include "platform/fault_file_system.h"
 #include "platform/forwarding_file_system.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "support/fault_file_system.h"
 #include "support/run_program.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::dataOf;
-using testing::makeArchive;
-using testing::nameField;
-using testing::parseArchive;
-using testing::putLE32;
-using testing::readBytes;
-using testing::Rec;
-using testing::TempDir;
-using testing::writeBytes;
+using test::dataOf;
+using test::makeArchive;
+using test::nameField;
+using test::parseArchive;
+using test::putLE32;
+using test::readBytes;
+using test::Rec;
+using test::TempDir;
+using test::writeBytes;
 
 IMGEntry entry(std::int32_t offset, std::int32_t size, const std::string& name = "a.dff") {
   IMGEntry e;
@@ -42,7 +42,7 @@ IMGEntry entry(std::int32_t offset, std::int32_t size, const std::string& name =
 // counting up from the first sector after the directory, each entry's old bytes (zeros where
 // the old file ended) at its new offset.
 std::string expectedRebuild(const std::string& old) {
-  testing::Parsed p = parseArchive(old);
+  test::Parsed p = parseArchive(old);
   std::uint32_t next = static_cast<std::uint32_t>((8 + 32 * std::size_t{p.count} + 2047) / 2048);
   std::string out = old.substr(0, 8);
   std::string data;
@@ -438,13 +438,13 @@ TEST(RebuildAfterReplaces, LeavesNoContiguityBreaksAndEveryEntryItsBytes) {
     next += recs.back().size;
   }
   writeBytes(path, makeArchive(recs, std::size_t{next} * 2048));
-  testing::EngineRig rig;
+  test::EngineRig rig;
   rig.engine.ReadIMG(path);
   rig.engine.imgPath = path;
   std::mt19937 rng(3);
   for (std::uint32_t i = 0; i < 60; ++i) {
     std::string file = dir.file("new" + std::to_string(i) + ".dff");
-    writeBytes(file, testing::pattern(1000 + i, 1 + rng() % 9000));
+    writeBytes(file, test::pattern(1000 + i, 1 + rng() % 9000));
     std::int32_t bytes = 0;
     rig.engine.ReplaceFileInIMG(static_cast<std::int32_t>(1 + rng() % 40), file, 0, bytes);
   }
@@ -461,7 +461,7 @@ TEST(RebuildAfterReplaces, LeavesNoContiguityBreaksAndEveryEntryItsBytes) {
   EXPECT_EQ(report.count(Finding::NotContiguous), 0u);
   EXPECT_EQ(report.deadBytes, 0u);
   EXPECT_EQ(s.breaksAfter, 0u);
-  testing::Parsed a = parseArchive(before), b = parseArchive(after);
+  test::Parsed a = parseArchive(before), b = parseArchive(after);
   ASSERT_EQ(b.count, 40u);
   for (std::size_t k = 0; k < 40; ++k) {
     SCOPED_TRACE("entry " + std::to_string(k + 1));
@@ -475,7 +475,7 @@ TEST(RebuildAfterReplaces, LeavesNoContiguityBreaksAndEveryEntryItsBytes) {
   EXPECT_EQ(static_cast<std::uint64_t>(s.sizeBefore - s.sizeAfter),
             s.holesRemoved - (2048 - before.size() % 2048));
 
-  testing::EngineRig fresh;  // and the engine reads the new archive as it read the old
+  test::EngineRig fresh;  // and the engine reads the new archive as it read the old
   fresh.engine.ReadIMG(path);
   fresh.engine.ListIMGEntries();
   rig.list.items.clear();
@@ -486,8 +486,8 @@ TEST(RebuildAfterReplaces, LeavesNoContiguityBreaksAndEveryEntryItsBytes) {
 
 // The command on the same archive, as a player runs it with the output going to files.
 TEST_F(RebuildFiles, CommandPrintsProgressLinesAndTheSummary) {
-  testing::ProgramRun r =
-      testing::runProgram(TAMBERLIN_BINARY, {"img", "rebuild", "gta3.img"}, dir.path());
+  test::ProgramRun r =
+      test::runProgram(TAMBERLIN_BINARY, {"img", "rebuild", "gta3.img"}, dir.path());
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
             "Rebuilt gta3.img: 5 entries\n"
@@ -505,7 +505,7 @@ TEST_F(RebuildFiles, CommandPrintsProgressLinesAndTheSummary) {
 TEST_F(RebuildFiles, CommandDrawsABarOnATerminal) {
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1)";
   std::string command = std::string("'") + TAMBERLIN_BINARY + "' img rebuild gta3.img";
-  testing::ProgramRun r = testing::runProgram("script", {"-qec", command, "/dev/null"}, dir.path());
+  test::ProgramRun r = test::runProgram("script", {"-qec", command, "/dev/null"}, dir.path());
   EXPECT_EQ(r.exitCode, 0) << r.out;
   const std::string bar = "\rrebuild [" + std::string(40, '#') + "] 100.0%  14,336 of 14,336 bytes";
   EXPECT_NE(r.out.find(bar + "\r\nRebuilt gta3.img: 5 entries\r\n"), std::string::npos) << r.out;
@@ -515,8 +515,8 @@ TEST_F(RebuildFiles, CommandDrawsABarOnATerminal) {
 TEST_F(RebuildFiles, CommandRefusesADamagedArchiveWithTheChecksFinding) {
   old = makeArchive({{1, 1, nameField("a.dff")}, {2, 5, nameField("b.dff")}}, 3 * 2048);
   writeBytes(path, old);
-  testing::ProgramRun r =
-      testing::runProgram(TAMBERLIN_BINARY, {"img", "rebuild", "gta3.img"}, dir.path());
+  test::ProgramRun r =
+      test::runProgram(TAMBERLIN_BINARY, {"img", "rebuild", "gta3.img"}, dir.path());
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
   ArchiveReport report = checkArchive(realFileSystem(), path);
@@ -532,7 +532,7 @@ TEST_F(RebuildFiles, CommandRefusesADamagedArchiveWithTheChecksFinding) {
 TEST_F(RebuildFiles, CommandTakesExactlyOneArchive) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"img", "rebuild"}, {"img", "rebuild", "gta3.img", "more"}}) {
-    testing::ProgramRun r = testing::runProgram(TAMBERLIN_BINARY, args, dir.path());
+    test::ProgramRun r = test::runProgram(TAMBERLIN_BINARY, args, dir.path());
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("tamberlin img rebuild ARCHIVE"), std::string::npos) << r.err;
   }

@@ -2,26 +2,26 @@
 
 #include <filesystem>
 
-#include "platform/fault_file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "support/fault_file_system.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::dataOf;
-using testing::enginePrompt;
-using testing::EngineRig;
-using testing::makeArchive;
-using testing::parseArchive;
-using testing::pattern;
-using testing::readBytes;
-using testing::Rec;
-using testing::sameBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::dataOf;
+using test::enginePrompt;
+using test::EngineRig;
+using test::makeArchive;
+using test::parseArchive;
+using test::pattern;
+using test::readBytes;
+using test::Rec;
+using test::sameBytes;
+using test::TempDir;
+using test::writeBytes;
 
 const char* const kSub = "Sub ReplaceFileInIMG";
 
@@ -114,13 +114,13 @@ TEST_F(ReplaceEntryTest, SameSizeStillAppendsAndTwiceAppendsTwice) {
 TEST_F(ReplaceEntryTest, ClearsHighSizeBytesKeepsNameBytesAfterNul) {
   std::string name = std::string("a.dff") + '\0' + "leftover-bytes-here";
   std::string bytes = makeArchive({{1, 1, name}}, 2 * 2048);
-  bytes[8 + 6] = 1;  // size 65,537 sectors
+  bytes[8 + 6] = 1;  // both size halves 1, as some tools write them
   openArchive(bytes);
-  ASSERT_EQ(rig->engine.IMGDir[1].size, 65537);
+  ASSERT_EQ(rig->engine.IMGDir[1].size, 1) << "bytes 6-7, as the game reads them";
   replace(1, modFile("a.dff", 10));
   const std::string after = readBytes(archive);
   EXPECT_EQ(after.substr(8, 8), std::string("\x02\0\0\0\x01\0\0\0", 8));
-  EXPECT_EQ(after.substr(16, 24), testing::nameField(name));
+  EXPECT_EQ(after.substr(16, 24), test::nameField(name));
 }
 
 TEST_F(ReplaceEntryTest, MissingHiddenOrEmptyFileChangesNothingSilently) {
@@ -186,7 +186,7 @@ TEST_F(ReplaceEntryTest, EntryAddedInSameRunCanBeReplaced) {
   auto p = parseArchive(after);
   ASSERT_EQ(p.count, 3u);
   EXPECT_TRUE(sameBytes(dataOf(after, p.records[2], 300), pattern(2, 300)));
-  EXPECT_EQ(p.records[2].name, "car.dff" + std::string(16, ' ') + '\0');
+  EXPECT_EQ(p.records[2].name, "car.dff" + std::string(17, '\0'));
 }
 
 TEST_F(ReplaceEntryTest, YesAbandonsReplaceNoEndsProgram) {
@@ -280,7 +280,7 @@ TEST_F(ReplaceEntryTest, OverflowPastTwoGiBChangesNothing) {
   replace(1, modFile("x.dff", 10));
   EXPECT_EQ(rig->onlyBox().substr(0, 19), "Error # 6\rOverflow:");
   EXPECT_EQ(std::filesystem::file_size(archive), (std::uintmax_t{1} << 31) - 2047);
-  EXPECT_EQ(parseArchive(testing::readHead(archive, 4096)).records[0].offset, 1u);
+  EXPECT_EQ(parseArchive(test::readHead(archive, 4096)).records[0].offset, 1u);
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 namespace tamberlin {
 namespace {
 
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
 using Lines = std::vector<std::string>;
 
 TEST(SplitLines, EveryKindOfLineEnd) {

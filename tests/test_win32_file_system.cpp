@@ -6,17 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include "gui/win32/win_message_boxes.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
-#include "platform/win32/win_message_boxes.h"
 #include "support/archive_fixture.h"
 
 namespace tamberlin {
 namespace {
 
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
 
 class Win32FileSystem : public ::testing::Test {
  protected:

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/win_picture.h"
+#include "gui/win32/win_picture.h"
 #include "support/archive_fixture.h"
 
 namespace tamberlin {
@@ -17,13 +17,13 @@ namespace {
 std::string bmpFile(int width, int height, unsigned rgb) {
   int rowBytes = (width * 3 + 3) / 4 * 4;
   std::string bytes(54 + static_cast<std::size_t>(rowBytes) * height, '\0');
-  testing::putLE32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
+  test::putLE32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
   bytes[0] = 'B';
   bytes[1] = 'M';
-  testing::putLE32(bytes, 10, 54);
-  testing::putLE32(bytes, 14, 40);
-  testing::putLE32(bytes, 18, static_cast<std::uint32_t>(width));
-  testing::putLE32(bytes, 22, static_cast<std::uint32_t>(height));
+  test::putLE32(bytes, 10, 54);
+  test::putLE32(bytes, 14, 40);
+  test::putLE32(bytes, 18, static_cast<std::uint32_t>(width));
+  test::putLE32(bytes, 22, static_cast<std::uint32_t>(height));
   bytes[26] = 1;
   bytes[28] = 24;
   for (int y = 0; y < height; ++y)
@@ -50,7 +50,7 @@ TEST_F(Win32Picture, DecodesAtItsOwnSizeWhateverTheName) {
   EXPECT_EQ(size.cy, 3);
   DeleteObject(bmp);
 
-  std::string jpeg = testing::readBytes(TAMBERLIN_SOURCE_DIR "/examples/sample-mod/image.jpg");
+  std::string jpeg = test::readBytes(TAMBERLIN_SOURCE_DIR "/examples/sample-mod/image.jpg");
   HBITMAP banner = decodePicture(jpeg);
   ASSERT_NE(banner, nullptr);
   size = bitmapSize(banner);

@@ -15,8 +15,8 @@
 namespace tamberlin {
 namespace {
 
-using testing::TempDir;
-using testing::writeBytes;
+using test::TempDir;
+using test::writeBytes;
 namespace stdfs = std::filesystem;
 
 std::vector<std::string> texts(const std::vector<DirRow>& rows) {

@@ -120,10 +120,10 @@ std::string dataOf(const std::string& b, const Record& r, std::size_t limit) {
   return start >= b.size() ? std::string() : b.substr(start, n);
 }
 
-/// The 24 name bytes an entry added to an existing directory gets: blank-padded, NUL last.
+/// The 24 name bytes an entry added to an existing directory gets: NUL-padded, NUL last.
 std::string addedName(const std::string& name) {
   std::string f = name.substr(0, 23);
-  f.resize(23, ' ');
+  f.resize(23, '\0');
   return f + '\0';
 }
 

@@ -3,9 +3,9 @@
 #include <exception>
 #include <new>
 
-#include "platform/message_box.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
 
 namespace tamberlin {
 

@@ -1,8 +1,6 @@
 #include "wizard/file_list.h"
 
-#include "installscript/wildcard.h"
-#include "platform/file_system.h"
-#include "platform/runtime_error.h"
+#include "installscript/game_folder.h"
 
 namespace tamberlin {
 
@@ -17,14 +15,7 @@ void FileList::setPattern(const std::string& pattern) {
 }
 
 void FileList::refresh() {
-  items_.clear();
-  if (path_.empty()) return;
-  try {
-    for (const DirEntry& e : fs_.list(path_))
-      if (!e.isDir && !e.isHidden && matchesPattern(e.name, pattern_)) items_.push_back(e.name);
-  } catch (const RuntimeError&) {
-    // A folder that vanished or refuses listing simply has no files to offer.
-  }
+  items_ = listedFiles(fs_, path_, pattern_);
 }
 
 }  // namespace tamberlin

@@ -3,10 +3,10 @@
 #include <utility>
 
 #include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
+#include "ui/message_box.h"
+#include "ui/program_end.h"
 #include "wizard/event_guard.h"
 #include "wizard/layout.h"
 #include "wizard/separator.h"

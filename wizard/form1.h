@@ -5,14 +5,14 @@
 // backend creates the view, forwards each user event to the handler of the same name and runs
 // every handler through runEvent() (event_guard.h).
 //
-// Handlers that end the program throw ProgramEnd (platform/program_end.h).
+// Handlers that end the program throw ProgramEnd (ui/program_end.h).
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "imgarchive/engine_view.h"
 #include "installscript/form1_install.h"
+#include "ui/status_line.h"
 #include "wizard/dir_list.h"
 #include "wizard/drives.h"
 #include "wizard/file_list.h"

@@ -8,8 +8,6 @@
 
 namespace tamberlin::fuzz {
 
-Engine::Engine() : module(realFileSystem(), status, list, boxes) {}
-
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   fuzzCheck(static_cast<bool>(in), "cannot read " + path);
@@ -27,6 +25,11 @@ std::uint32_t le32(const std::string& bytes, std::size_t at) {
   for (std::size_t i = 0; i < 4; ++i)
     v |= std::uint32_t{static_cast<unsigned char>(bytes.at(at + i))} << (8 * i);
   return v;
+}
+
+std::uint32_t recordSectors(const std::string& bytes, std::size_t at) {
+  const std::uint32_t both = le32(bytes, at + 4);
+  return (both >> 16) != 0 ? both >> 16 : both & 0xFFFF;
 }
 
 }  // namespace tamberlin::fuzz

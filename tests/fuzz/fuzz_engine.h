@@ -1,15 +1,14 @@
 #pragma once
-// Small pieces the fuzz targets share: the archive engine wired to silent doubles whose error
-// boxes always answer Yes (the failed operation is abandoned and the run goes on), and whole
-// files as byte strings.
+// Small pieces the fuzz targets share: silent doubles for what an installation shows, whose
+// error boxes always answer Yes (the failed operation is abandoned and the run goes on), and
+// whole files as byte strings.
 
 #include <cstdint>
 #include <string>
 
-#include "imgarchive/engine_view.h"
-#include "imgarchive/module1.h"
 #include "installscript/form1_install.h"
-#include "platform/message_box.h"
+#include "ui/message_box.h"
+#include "ui/status_line.h"
 
 namespace tamberlin::fuzz {
 
@@ -28,18 +27,12 @@ class YesBoxes : public MessageBoxes {
   int shown = 0;
 };
 
-/// Module1 over the real file system with the doubles above.
-struct Engine {
-  Engine();
-  QuietStatus status;
-  ListBox list;
-  YesBoxes boxes;
-  Module1 module;
-};
-
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 /// The little-endian 32-bit number at byte offset `at` of `bytes`.
 std::uint32_t le32(const std::string& bytes, std::size_t at);
+/// The size of the record at byte offset `at` as the game reads it: bytes 6-7 unless zero, else
+/// bytes 4-5.
+std::uint32_t recordSectors(const std::string& bytes, std::size_t at);
 
 }  // namespace tamberlin::fuzz

@@ -17,8 +17,8 @@
 #include "fuzz/jail_file_system.h"
 #include "imgarchive/check.h"
 #include "platform/file_system.h"
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
+#include "ui/program_end.h"
 
 namespace tamberlin::fuzz {
 namespace {

@@ -13,6 +13,7 @@
 #include "fuzz/fuzz_engine.h"
 #include "fuzz/fuzz_targets.h"
 #include "imgarchive/check.h"
+#include "imgarchive/img_archive.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 
@@ -41,7 +42,7 @@ void checkTableIsFile(const Table& dir, const std::string& file, const char* whe
     const std::size_t at = 8 + 32 * (k - 1);
     fuzzCheck(at + 32 <= file.size(), head + "record past the end");
     fuzzCheck(le32(file, at) == std::uint32_t(dir[k].offset) &&
-                  le32(file, at + 4) == std::uint32_t(dir[k].size) &&
+                  recordSectors(file, at) == std::uint32_t(dir[k].size) &&
                   file.compare(at + 8, kNameSize, dir[k].fileName.data(), kNameSize) == 0,
               head + "record " + std::to_string(k) + " differs from the table");
   }
@@ -60,6 +61,16 @@ void checkOnlyChanged(const std::string& before, const std::string& after,
   }
 }
 
+/// Reads the directory; false when the read failed (the archive is then never changed).
+bool readQuietly(ImgArchive& a, const std::string& archive) {
+  try {
+    a.read(archive);
+    return true;
+  } catch (const RuntimeError&) {
+    return false;
+  }
+}
+
 bool sound(const std::string& archive) {
   return checkArchive(realFileSystem(), archive).ok();
 }
@@ -68,30 +79,33 @@ void fuzzAdd(const std::string& archive, const std::string& original, const std:
              const std::string& addedPath) {
   writeFile(archive, original);
   const bool wasSound = sound(archive);
-  Engine e;
-  e.module.ReadIMG(archive);
-  const Table before = e.module.IMGDir;
-  const int boxes = e.boxes.shown;
-  e.module.imgPath = archive;
-  e.module.UseFileNameToIMG(addedPath, 0, 0, "");
+  ImgArchive a(realFileSystem());
+  if (!readQuietly(a, archive)) return;
+  const Table before = a.table();
+  bool failed = false;
+  try {
+    a.add(addedPath, "added.dff");
+  } catch (const RuntimeError&) {
+    failed = true;
+  }
+  const Table& dir = a.table();
   // The file grows by the moved entries' sectors and the new data only (past the old end and
   // the grown directory): room reserved for anything else is room for bytes that never were.
-  if (e.boxes.shown == boxes) {
+  if (!failed) {
     std::int64_t sectors = std::max(sectorsFor(std::int64_t(original.size())),
                                     sectorsFor(8 + 32 * std::int64_t(before.size())));
     for (std::size_t k = 1; k < before.size(); ++k)
-      if (e.module.IMGDir[k].offset != before[k].offset) sectors += before[k].size;
+      if (dir[k].offset != before[k].offset) sectors += before[k].size;
     sectors += sectorsFor(std::int64_t(payload.size()));
     fuzzCheck(std::int64_t(std::filesystem::file_size(archive)) <= sectors * sector,
               "add grew the archive past its data");
   }
   const std::string after = readFile(archive);
-  if (e.boxes.shown != boxes) {
+  if (failed) {
     fuzzCheck(after == original, "a failed add changed the archive");
-    fuzzCheck(e.module.IMGDir.size() == before.size(), "a failed add changed the table");
+    fuzzCheck(dir.size() == before.size(), "a failed add changed the table");
     return;
   }
-  const Table& dir = e.module.IMGDir;
   fuzzCheck(dir.size() == std::max<std::size_t>(before.size(), 1) + 1, "add: table size");
   checkTableIsFile(dir, after, "after add");
   const std::size_t n = before.size() - 1;
@@ -118,31 +132,25 @@ void fuzzReplace(const std::string& archive, const std::string& original,
                  const std::string& payload, const std::string& newPath, std::size_t pick) {
   writeFile(archive, original);
   const bool wasSound = sound(archive);
-  Engine e;
-  e.module.ReadIMG(archive);
-  if (e.module.IMGDir.size() < 2) return;
-  const Table before = e.module.IMGDir;
+  ImgArchive a(realFileSystem());
+  if (!readQuietly(a, archive) || a.count() < 1) return;
+  const Table before = a.table();
   const auto k = static_cast<std::int32_t>(1 + pick % (before.size() - 1));
-  const int boxes = e.boxes.shown;
-  e.module.imgPath = archive;
-  std::int32_t byteCount = 0;
   bool failed = false;
   try {
-    e.module.ReplaceFileInIMG(k, newPath, 0, byteCount);
-  } catch (const RuntimeError& thrown) {
-    // A slot that a failed read left without its record position goes back to the caller.
-    fuzzCheck(thrown.number() == err::kSubscript, "replace threw " + thrown.text());
+    a.replace(k, newPath);
+  } catch (const RuntimeError&) {
     failed = true;
   }
   const std::string after = readFile(archive);
-  if (failed || e.boxes.shown != boxes) {
+  if (failed) {
     fuzzCheck(after == original, "a failed replace changed the archive");
     return;
   }
-  checkTableIsFile(e.module.IMGDir, after, "after replace");
+  checkTableIsFile(a.table(), after, "after replace");
   const std::size_t rec = 8 + 32 * std::size_t(k - 1);
   checkOnlyChanged(original, after, {{rec, rec + 8}}, "replace");
-  fuzzCheck(placedBytes(after, e.module.IMGDir[k], payload.size()) == payload,
+  fuzzCheck(placedBytes(after, a.table()[std::size_t(k)], payload.size()) == payload,
             "replaced data differs");
   if (!wasSound) return;
   for (std::size_t j = 1; j < before.size(); ++j) {
@@ -162,14 +170,10 @@ void readImgTarget(const std::uint8_t* data, std::size_t size) {
   const std::string original(reinterpret_cast<const char*>(data), size);
   writeFile(archive, original);
 
-  Engine e;
-  e.module.ReadIMG(archive);
-  fuzzCheck(readFile(archive) == original, "ReadIMG changed the file");
-  if (e.module.tableComplete() && size > 0) checkTableIsFile(e.module.IMGDir, original, "read");
-  if (!e.module.IMGDir.empty()) {
-    e.module.ListIMGEntries();
-    fuzzCheck(e.list.count() == e.module.IMGDir.size() - 1, "list and table differ");
-  }
+  ImgArchive a(realFileSystem());
+  readQuietly(a, archive);
+  fuzzCheck(readFile(archive) == original, "reading the directory changed the file");
+  if (a.complete() && size > 0) checkTableIsFile(a.table(), original, "read");
   const ArchiveReport report = checkArchive(realFileSystem(), archive);
   fuzzCheck(readFile(archive) == original, "the check changed the file");
   fuzzCheck(report.entryCount == (size >= 8 ? le32(original, 4) : 0u) || !report.headerOk,

@@ -17,20 +17,20 @@
 #include <functional>
 #include <memory>
 
+#include "gui/qt/qt_message_boxes.h"
+#include "gui/qt/qt_wizard.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/qt/qt_message_boxes.h"
-#include "platform/qt/qt_wizard.h"
 #include "support/archive_fixture.h"
 #include "support/install_rig.h"
+#include "ui/message_box.h"
 
 namespace tamberlin {
 namespace {
 
 namespace stdfs = std::filesystem;
-using testing::CurrentDir;
-using testing::TempDir;
-using testing::writeBytes;
+using test::CurrentDir;
+using test::TempDir;
+using test::writeBytes;
 
 /// Answers OK boxes with OK and Yes/No boxes from a queue (No when it is empty); `during` runs
 /// while a box is "open", where a user could click elsewhere.
@@ -77,7 +77,7 @@ struct Scene {
     writeBytes(mod.file("new.col"), std::string(100, 'C'));
     stdfs::create_directories(game + "/models");
     writeBytes(game + "/gta_sa.exe", "MZ");
-    writeBytes(game + "/models/gta3.img", testing::InstallRig::defaultArchive());
+    writeBytes(game + "/models/gta3.img", test::InstallRig::defaultArchive());
   }
   TempDir root, mod;
   std::string game;
@@ -194,9 +194,8 @@ class QtWizardTest : public QObject {
                                          "new.col", "Installation Complete"}));
     QCOMPARE(bar->value(), 1000);
     QVERIFY(!wizard.window().isVisible());
-    QCOMPARE(testing::readBytes(scene.game + "/data/readme.txt"), std::string("read me"));
-    testing::Parsed archive =
-        testing::parseArchive(testing::readBytes(scene.game + "/models/gta3.img"));
+    QCOMPARE(test::readBytes(scene.game + "/data/readme.txt"), std::string("read me"));
+    test::Parsed archive = test::parseArchive(test::readBytes(scene.game + "/models/gta3.img"));
     QCOMPARE(archive.count, 4u);
     QCOMPARE(archive.records[3].name.substr(0, 7), std::string("new.col"));
   }

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "tamberlin-XXXXXX").string();
@@ -118,4 +118,4 @@ std::string dataOf(const std::string& archive, const Rec& r, std::size_t n) {
                                        << ", first difference at byte offset " << i;
 }
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

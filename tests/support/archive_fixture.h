@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 /// A fresh folder, removed with everything in it when the object goes.
 class TempDir {
@@ -67,4 +67,4 @@ std::string dataOf(const std::string& archive, const Rec& r, std::size_t n);
 /// (large byte strings make unreadable failure messages).
 ::testing::AssertionResult sameBytes(const std::string& a, const std::string& b);
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

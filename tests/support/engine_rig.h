@@ -1,11 +1,11 @@
 #pragma once
 // An archive engine wired to recording test doubles.
 
-#include "imgarchive/module1.h"
+#include "facade/module1.h"
 #include "platform/file_system.h"
 #include "support/fake_ui.h"
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 struct EngineRig {
   explicit EngineRig(FileSystem& fs = realFileSystem()) : engine(fs, status, list, boxes) {}
@@ -26,4 +26,4 @@ inline std::string enginePrompt(const std::string& prefix, int number, const std
   return prefix + std::to_string(number) + "\r" + text + "\r" + sub + "\rDo you want to continue?";
 }
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/engine_view.h"
-#include "platform/message_box.h"
+#include "ui/entry_list.h"
+#include "ui/message_box.h"
+#include "ui/status_line.h"
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 class RecordingStatus : public StatusLine {
  public:
@@ -55,4 +56,4 @@ class ScriptedBoxes : public MessageBoxes {
   std::vector<MessageBoxRequest> shown;
 };
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

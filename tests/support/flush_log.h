@@ -10,7 +10,7 @@
 
 #include "platform/forwarding_file_system.h"
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 class FlushLog : public ForwardingFileSystem {
  public:
@@ -74,4 +74,4 @@ class FlushLog : public ForwardingFileSystem {
   std::map<std::string, std::vector<Event>> events_;
 };
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "platform/program_end.h"
 #include "platform/runtime_error.h"
+#include "ui/program_end.h"
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 namespace fs = std::filesystem;
 
@@ -68,4 +68,4 @@ InstallOutcome InstallRig::install() {
   return capture([this] { form.ImgInstall(); });
 }
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

@@ -12,7 +12,7 @@
 #include "support/archive_fixture.h"
 #include "support/fake_ui.h"
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 /// Makes `dir` the current folder until the object goes, then restores the previous one.
 class CurrentDir {
@@ -88,4 +88,4 @@ class InstallRig {
   InstallOutcome capture(Fn fn);
 };
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 namespace {
 
 std::string shellQuoted(const std::string& s) {
@@ -45,4 +45,4 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
   return run;
 }
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace tamberlin::testing {
+namespace tamberlin::test {
 
 struct ProgramRun {
   int exitCode = -1;  ///< -1 when the program did not exit normally
@@ -17,4 +17,4 @@ struct ProgramRun {
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::string& cwd = {});
 
-}  // namespace tamberlin::testing
+}  // namespace tamberlin::test
