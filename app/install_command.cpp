@@ -10,6 +10,9 @@
 #include "installscript/dry_run.h"
 #include "installscript/form1_install.h"
 #include "installscript/game_folder.h"
+#include "installscript/read_only_file_system.h"
+#include "installscript/write_probe.h"
+#include "platform/elevation.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
@@ -82,8 +85,21 @@ bool parse(const std::vector<std::string>& args, Options& o) {
   return true;
 }
 
+/// After a failed installation: when this user may not change the game folder, what to do.
+void adviseOnRights(FileSystem& fs, const std::string& saPath) {
+  if (processIsElevated() || probeGameFolder(fs, saPath) != FolderAccess::Denied) return;
+#ifdef _WIN32
+  standardErr() << "  The game folder needs administrator rights: run the command prompt as "
+                   "administrator (right-click it, \"Run as administrator\") and this command "
+                   "again.\n";
+#else
+  standardErr() << "  The game folder needs write access: run this command as the folder's "
+                   "owner or as root.\n";
+#endif
+}
+
 int install(const Options& o, const std::string& saPath) {
-  FileSystem& fs = realFileSystem();
+  FileSystem& fs = programFileSystem();
   ConsoleBoxes boxes(standardOut(), o.continueOnError);
   ConsoleStatus status(standardErr(), o.verbose);
   ConsoleWindow window;
@@ -95,11 +111,13 @@ int install(const Options& o, const std::string& saPath) {
     if (form.forceCloseInt == 1 && end.exitCode == 0) return 0;
     standardErr() << "tamberlin install: the installation was ended by an error; what was done "
                      "before it stays done\n";
+    adviseOnRights(fs, saPath);
     return 1;
   } catch (const RuntimeError& e) {
     standardErr() << "tamberlin install: error " << e.number() << ": " << e.description() << "\n";
     if (!e.detail().empty()) standardErr() << "  " << e.detail() << "\n";
     standardErr() << "  The installation stopped here; what was done before it stays done.\n";
+    adviseOnRights(fs, saPath);
     return 1;
   }
   return 1;  // ImgInstall always ends the program; returning means something went wrong.
@@ -108,7 +126,7 @@ int install(const Options& o, const std::string& saPath) {
 int installCommand(const std::vector<std::string>& args) {
   Options o;
   if (!parse(args, o)) return 2;
-  FileSystem& fs = realFileSystem();
+  FileSystem& fs = programFileSystem();
   if (!holdsGame(fs, o.gameDir)) {
     standardErr() << "tamberlin install: " << o.gameDir
                   << " is not the game's folder: it holds no file named gta_sa.exe\n";

@@ -128,8 +128,9 @@ std::string defaultGameFolder(const std::string& driveText) {
 }
 
 std::vector<std::string> gameFolderCandidates(const std::string& driveText,
-                                              const std::string& winePrefix) {
-  std::vector<std::string> out{defaultGameFolder(driveText), driveText + kGameUnderDriveX86};
+                                              const std::string& winePrefix, bool programFilesX86) {
+  std::vector<std::string> out{defaultGameFolder(driveText)};
+  if (programFilesX86) out.push_back(driveText + kGameUnderDriveX86);
   if (!winePrefix.empty()) {
     out.push_back(joinPath(winePrefix, "drive_c") + kGameUnderDrive);
     out.push_back(joinPath(winePrefix, "drive_c") + kGameUnderDriveX86);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "installscript/write_probe.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
@@ -43,7 +44,8 @@ Form1::Form1(Form1View& view, FileSystem& fs, MessageBoxes& boxes, Form1Setup se
       File1(fs),
       view_(view),
       winePrefix_(std::move(setup.winePrefix)),
-      elevator_(setup.elevator) {}
+      elevator_(setup.elevator),
+      programFilesX86_(setup.programFilesX86) {}
 
 const std::string& Form1::driveText() const {
   static const std::string none;
@@ -132,7 +134,8 @@ void Form1::PageChange(std::int16_t& PageOn) {
     view_.Label4().setVisible(true);
     view_.Drive1().setVisible(true);
     // The game's usual home first; a folder that is not there leaves the list where it was.
-    for (const std::string& folder : gameFolderCandidates(driveText(), winePrefix_))
+    for (const std::string& folder :
+         gameFolderCandidates(driveText(), winePrefix_, programFilesX86_))
       if (Dir1.open(folder)) break;
     showDirList();
   }
@@ -173,9 +176,17 @@ void Form1::Command2_Click() {
 }
 
 bool Form1::mayChange(const std::string& gameFolder) {
-  elevating_ = true;
-  FolderDecision decision = decideGameFolder(fs_, elevator_, gameFolder, fs_.currentDir());
-  elevating_ = false;
+  // While the elevated copy runs, this window acts on nothing the user does.
+  struct Elevating {
+    bool& flag;
+    explicit Elevating(bool& f) : flag(f) { flag = true; }
+    ~Elevating() { flag = false; }
+  };
+  FolderDecision decision;
+  {
+    Elevating during(elevating_);
+    decision = decideGameFolder(fs_, elevator_, gameFolder, fs_.currentDir());
+  }
   if (decision.kind == FolderDecision::Ended) throw ProgramEnd{decision.exitCode};
   if (decision.kind == FolderDecision::Install) return true;
   view_.window().makeVisible();

@@ -60,9 +60,9 @@ class Form1 : public StatusLine, public InstallWindow, public Form1Install {
   /// A non-zero `Cancel` on return keeps the window open.
   void Form_Unload(std::int16_t& Cancel);
   void Timer1_Timer();
-  /// The start of the elevated copy (game_folder_access.h), after Form_Load: straight to the
-  /// installation page on `gameFolder`. Ends the program with kExitNeedsAdmin when even this
-  /// copy may not change the folder.
+  /// The elevated copy's start (game_folder_access.h), after Form_Load: straight to the
+  /// installation page on `gameFolder`, as a passed game-folder check leads there. Ends the
+  /// program with kExitNeedsAdmin when even this copy may not change the folder.
   void openInstallPage(const std::string& gameFolder);
   /// The user chose drive `index` in the drive list.
   void Drive1_Change(std::size_t index);
@@ -91,8 +91,8 @@ class Form1 : public StatusLine, public InstallWindow, public Form1Install {
   [[noreturn]] void failStartup(const std::string& message);
   void showDirList();
   void showProgress(double linesDone);
-  /// True when the installation may go on in `gameFolder`; otherwise the folder page stays,
-  /// after a message, or the program ends with the elevated copy's exit code.
+  /// True when this process may change `gameFolder`. Otherwise the folder page stays after a
+  /// message, or the program ends with the exit code of the elevated copy that installed.
   bool mayChange(const std::string& gameFolder);
   /// The installation runs, or the elevated copy does: no user event acts.
   bool busy() const { return installing_ || elevating_; }
@@ -100,6 +100,7 @@ class Form1 : public StatusLine, public InstallWindow, public Form1Install {
   Form1View& view_;
   std::string winePrefix_;
   Elevator* elevator_;
+  bool programFilesX86_;
   bool installing_ = false;
   bool elevating_ = false;
   std::size_t linesTotal_ = 0;

@@ -1,51 +1,15 @@
 #include "wizard/game_folder_access.h"
 
-#include "platform/file_system.h"
-#include "platform/runtime_error.h"
-#include "platform/win_path.h"
+#include "installscript/write_probe.h"
 
 namespace tamberlin {
 namespace {
 
-/// True when `attempt` ran into error 70; any other failure is not this probe's business.
-template <typename Attempt>
-bool refused(Attempt attempt) {
-  try {
-    attempt();
-  } catch (const RuntimeError& e) {
-    return e.number() == err::kPermissionDenied;
-  }
-  return false;
-}
-
-std::string needsAdmin(const std::string& folder, const std::string& advice) {
-  return "The game folder\r" + folder + "\rneeds administrator rights" + advice;
-}
-
-FolderDecision refuse(std::string message) {
-  return {FolderDecision::Refused, 0, std::move(message)};
-}
-
-FolderDecision stillDenied(const std::string& folder) {
-  return refuse(needsAdmin(folder,
-                           ", and even with them the program may not change it. Make sure that "
-                           "the game is not running and that models\\gta3.img is not read-only."));
+FolderDecision refuse(const std::string& folder, const std::string& why) {
+  return {FolderDecision::Refused, 0, "The game folder\r" + folder + "\r" + why};
 }
 
 }  // namespace
-
-FolderAccess probeGameFolder(FileSystem& fs, const std::string& gameFolder) {
-  const std::string archive = joinPath(joinPath(gameFolder, "models"), "gta3.img");
-  if (refused([&] { fs.open(archive, OpenMode::ReadWriteExisting)->close(); }))
-    return FolderAccess::Denied;
-  const std::string probe = joinPath(gameFolder, kProbeFileName);
-  if (refused([&] {
-        fs.open(probe, OpenMode::Create)->close();
-        fs.removeFile(probe);
-      }))
-    return FolderAccess::Denied;
-  return FolderAccess::Writable;
-}
 
 std::string quoteWindowsArgument(const std::string& arg) {
   std::string out = "\"";
@@ -73,16 +37,28 @@ FolderDecision decideGameFolder(FileSystem& fs, Elevator* elevator, const std::s
                                 const std::string& modFolder) {
   if (probeGameFolder(fs, gameFolder) == FolderAccess::Writable) return {};
   if (!elevator)
-    return refuse("The game folder\r" + gameFolder +
-                  "\rneeds write access, which this user does not have. Run the wizard as the "
+    return refuse(gameFolder,
+                  "needs write access, which this user does not have. Run the wizard as the "
                   "folder's owner or as root, or open another folder.");
-  if (elevator->isElevated()) return stillDenied(gameFolder);
+  const std::string stillDenied =
+      "needs administrator rights, and even with them the program may not change it. Make "
+      "sure that the game is not running and that models\\gta3.img is not read-only.";
+  if (elevator->isElevated()) return refuse(gameFolder, stillDenied);
   ElevatedRun run = elevator->runElevated(gameFolder, modFolder);
-  if (!run.started)
-    return refuse(needsAdmin(gameFolder,
-                             ". Press \"Next >\" again and let the program make changes when "
-                             "Windows asks, or open another folder."));
-  if (run.exitCode == kExitNeedsAdmin) return stillDenied(gameFolder);
+  switch (run.outcome) {
+    case ElevatedRun::Declined:
+      return refuse(gameFolder,
+                    "needs administrator rights. Press \"Next >\" again and answer Yes when "
+                    "Windows asks, or open another folder.");
+    case ElevatedRun::Failed:
+      return refuse(gameFolder,
+                    "needs administrator rights, and the program could not be started with them "
+                    "(system error " +
+                        std::to_string(run.systemError) + ").");
+    case ElevatedRun::Ended:
+      break;
+  }
+  if (run.exitCode == kExitNeedsAdmin) return refuse(gameFolder, stillDenied);
   return {FolderDecision::Ended, run.exitCode, {}};
 }
 

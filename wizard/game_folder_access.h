@@ -1,9 +1,8 @@
 #pragma once
-// May this process change the game folder, and if not, can it get the rights? The game usually
-// lies under Program Files, which a user without administrator rights may read but not change.
-// The program asks for no rights when it starts (its manifest says asInvoker); when "Next >"
-// accepts a folder it cannot change, it starts a copy of itself with administrator rights that
-// runs the installation, and waits for it.
+// What "Next >" does with a game folder this process may not change. The program asks for no
+// administrator rights when it starts (its manifest says asInvoker), so a folder under Program
+// Files refuses it; the folder page then starts a copy of the program with those rights (the
+// system asks the user), which opens straight on the installation page, and waits for it.
 
 #include <string>
 
@@ -11,56 +10,50 @@ namespace tamberlin {
 
 class FileSystem;
 
-enum class FolderAccess {
-  Writable,  ///< the installation may change the folder (as far as a probe can tell)
-  Denied,    ///< error 70: this user may not change it
-};
-
-/// Probes the game folder without changing it: opens `models\gta3.img` for writing, then makes
-/// and removes an empty probe file in the folder. Only error 70 (Permission denied) is a denial;
-/// a missing archive or any other failure is left to the installation, which reports it where
-/// it happens.
-FolderAccess probeGameFolder(FileSystem& fs, const std::string& gameFolder);
-
-/// The probe file's name. One fixed name, so a probe file left by a crash is reused and removed.
-inline const char* const kProbeFileName = "~tamberlin-write-probe.tmp";
-
 /// The private option that starts the elevated copy: `--elevated-install GAME_DIR MOD_DIR`.
-/// MOD_DIR becomes its current folder (Windows may start an elevated program elsewhere).
-inline const char* const kElevatedInstallOption = "--elevated-install";
+/// MOD_DIR becomes its current folder: Windows may start an elevated program elsewhere.
+inline constexpr const char* kElevatedInstallOption = "--elevated-install";
 
 /// The elevated copy's exit code when even it may not change the game folder: the first copy
 /// then stays on the folder page. Never the exit code of the program as a whole.
 constexpr int kExitNeedsAdmin = 4;
 
-/// The parameters of the elevated copy's command line, each quoted so the C run-time's parser
-/// gives them back unchanged (backslashes before a quote doubled).
-std::string elevatedParameters(const std::string& gameFolder, const std::string& modFolder);
-
-/// `arg` quoted for a Windows command line.
+/// `arg` quoted for a Windows command line, so the C run-time's parser gives it back unchanged:
+/// in quotes, backslashes before a quote (or the closing one) doubled, a quote escaped.
 std::string quoteWindowsArgument(const std::string& arg);
 
+/// The elevated copy's parameters (the command line after the program's name).
+std::string elevatedParameters(const std::string& gameFolder, const std::string& modFolder);
+
+/// How a start of the elevated copy went.
 struct ElevatedRun {
-  bool started = false;  ///< false when the user declined the system's question, or it failed
-  int exitCode = 0;      ///< the copy's exit code, once it has ended
+  enum Outcome {
+    Ended,     ///< it ran; `exitCode` is its exit code
+    Declined,  ///< the user said No to the system's question
+    Failed,    ///< the system could not start it; `systemError` says why
+  };
+  Outcome outcome = Ended;
+  int exitCode = 0;
+  unsigned long systemError = 0;
 };
 
-/// How this system gives a process administrator rights (Windows; none elsewhere).
+/// How this system gives a process administrator rights (Windows; there is none elsewhere).
 class Elevator {
  public:
   virtual ~Elevator() = default;
+  /// True when this process has them already.
   virtual bool isElevated() = 0;
-  /// Starts this program again with administrator rights (the system asks the user) as the
-  /// elevated copy on `gameFolder`, in the current folder `modFolder`, and waits for it to end.
-  /// The caller's window may be hidden meanwhile; the caller shows it again if it goes on.
+  /// Starts this program again with them, with elevatedParameters() in the current folder
+  /// `modFolder`, and waits for it to end. May hide the caller's window meanwhile; the caller
+  /// shows it again when it goes on.
   virtual ElevatedRun runElevated(const std::string& gameFolder, const std::string& modFolder) = 0;
 };
 
 /// What "Next >" does with a folder that holds the game.
 struct FolderDecision {
   enum Kind {
-    Install,  ///< go to the installation page
-    Ended,    ///< the elevated copy ran; end with `exitCode`
+    Install,  ///< this process may change it: on to the installation page
+    Ended,    ///< the elevated copy ran the installation: end with `exitCode`
     Refused,  ///< show `message` and stay on the folder page
   };
   Kind kind = Install;
@@ -68,8 +61,9 @@ struct FolderDecision {
   std::string message;
 };
 
-/// Probes `gameFolder`; when it is denied, runs the elevated copy through `elevator` unless
-/// there is none (nullptr) or this process is elevated already.
+/// Probes `gameFolder` (write_probe.h); when this process may not change it, runs the elevated
+/// copy through `elevator`, unless there is none (nullptr: the message says which rights the
+/// folder needs) or this process has administrator rights already.
 FolderDecision decideGameFolder(FileSystem& fs, Elevator* elevator, const std::string& gameFolder,
                                 const std::string& modFolder);
 
