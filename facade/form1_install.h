@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "facade/archive_set.h"
 #include "facade/module1.h"
-#include "installscript/archive_set.h"
 #include "installscript/script.h"
+#include "installscript/script_file.h"
 #include "ui/entry_list.h"
 #include "ui/status_line.h"
 
@@ -35,7 +36,7 @@ class InstallWindow {
 
 class Form1Install {
  public:
-  static constexpr std::size_t kMaxLines = 50001;
+  static constexpr std::size_t kMaxLines = kMaxScriptLines;
 
   Form1Install(FileSystem& fs, MessageBoxes& boxes, StatusLine& label2, InstallWindow& window);
   virtual ~Form1Install() = default;
@@ -68,10 +69,15 @@ class Form1Install {
   /// Shows the file's path in an OK box, then adds the file to the archive at module1.imgPath.
   void AddinImgSys(const std::string& ffInputOmega);
 
+  /// Commands that ran to their end in this run (a failed one does not count).
+  std::size_t commandsDone() const { return commandsDone_; }
+  /// The archives the run has read or changed, as their lines named them.
+  std::vector<std::string> archivePaths() const { return archives_.paths(); }
+
   /// The scratch file that turns a command's operand text into fields, in the current folder.
   static constexpr const char* kScratchFile = "installing.tmp";
   /// The install script, in the current folder.
-  static constexpr const char* kScriptFile = "ins.cfg";
+  static constexpr const char* kScriptFile = tamberlin::kScriptFile;
 
  protected:
   FileSystem& fs_;
@@ -98,6 +104,7 @@ class Form1Install {
 
   ArchiveSet archives_;                  ///< one directory per archive the script names
   std::set<std::string> copiedFolders_;  ///< folders with renames not yet synced
+  std::size_t commandsDone_ = 0;
 };
 
 }  // namespace tamberlin
