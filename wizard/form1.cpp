@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "installscript/game_folder.h"
 #include "installscript/write_probe.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -27,7 +28,6 @@ const char* const kFolderText =
     "games/gta san andreas";
 const char* const kImageError = "Error with image.jpg load process. Ending...";
 const char* const kTextError = "Error with text.cfg load process. Ending...";
-const char* const kGameProgram = "gta_sa.exe";
 
 std::vector<std::string> driveTexts(const std::vector<DriveItem>& drives) {
   std::vector<std::string> texts;
