@@ -122,13 +122,19 @@ linux_only+=":FileSystemTest.DriveLettersAreError76:FileSystemTest.AnExactNameWi
 linux_only+=":Form1Pages.ProgramNameMustMatchLetterCaseAndBeAFile"
 linux_only+=":FileSystemTest.LettersBeyondAsciiMatchWithoutRegardToCase"
 linux_only+=":AnalyseTest.ScratchFileIsWrittenInWindows1252"
-(cd "$work" && timeout "$limit" wine "$root/build-win/tests/tamberlin-tests.exe" \
-  --gtest_filter="-$linux_only" >"$work/unit.log" 2>&1)
-unit=$?
-tr -d '\r' <"$work/unit.log" | grep -E '^\[  (PASSED|FAILED) ' | sort -u
-[ "$unit" -eq 0 ] && grep -q '^\[  PASSED' "$work/unit.log" \
-  || { result FAIL "unit tests under Wine failed (exit $unit)"; exit 1; }
-units=$(tr -d '\r' <"$work/unit.log" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p')
+units=
+for arch in $exes; do  # the 64-bit build in build-win/tests, the 32-bit one in tests-x86
+  tests=build-win/tests$([ "$arch" = x64 ] || echo "-$arch")/tamberlin-tests.exe
+  echo "  $tests"
+  (cd "$work" && timeout "$limit" wine "$root/$tests" --gtest_filter="-$linux_only" \
+    >"$work/unit-$arch.log" 2>&1)
+  unit=$?
+  tr -d '\r' <"$work/unit-$arch.log" | grep -E '^\[  (PASSED|FAILED) ' | sort -u
+  [ "$unit" -eq 0 ] && grep -q '^\[  PASSED' "$work/unit-$arch.log" \
+    || { result FAIL "unit tests ($arch) under Wine failed (exit $unit)"; exit 1; }
+  n=$(tr -d '\r' <"$work/unit-$arch.log" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p')
+  units+="${units:+ and }$n ($arch)"
+done
 
 # One exe's whole run: the command line, the driven wizard, the installed trees and archive.
 smoke_exe() {  # smoke_exe ARCH
