@@ -42,7 +42,9 @@ check_no_streams() {  # check_no_streams LINKER_MAP EXE
 
 # The manifest asks for no elevation: a double-click must not bring the system's prompt (the
 # wizard asks for rights itself, for a game folder that needs them). Without one, Windows would
-# take the program for an installer by the word "installer" in its description and elevate it.
+# take the program for an installer by the word "installer" in its description and elevate it,
+# and would let the 32-bit exe's writes under Program Files land in the user's VirtualStore,
+# where the game never sees them, as if they had succeeded.
 check_manifest() {  # check_manifest EXE
   if ! grep -aq 'requestedExecutionLevel level="asInvoker"' "$1"; then
     echo "error: $1 carries no manifest with requestedExecutionLevel asInvoker" >&2
