@@ -4,6 +4,7 @@
 
 #include "imgarchive/add_plan.h"
 #include "platform/runtime_error.h"
+#include "platform/win_path.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
 #include "support/fault_file_system.h"
@@ -294,7 +295,8 @@ TEST_F(AddEntryTest, MissingFileIsErrorAndChangesNothing) {
   std::string missing = dir.file("nope.dff");
   rig.boxes.answers = {MsgAnswer::Yes};
   add(missing);
-  EXPECT_EQ(rig.onlyBox(), enginePrompt("8Error # ", 53, "File not found: " + missing, kSub));
+  EXPECT_EQ(rig.onlyBox(),
+            enginePrompt("8Error # ", 53, "File not found: " + displayPath(missing), kSub));
   EXPECT_EQ(rig.boxes.shown[0].title, "Veldra");
   EXPECT_TRUE(sameBytes(readBytes(archive), before));
   EXPECT_EQ(rig.engine.IMGDir.size(), table);
@@ -306,8 +308,9 @@ TEST_F(AddEntryTest, MissingArchiveFolderIsStepTwo) {
   rig.engine.imgPath = dir.file("none/gta3.img");
   rig.boxes.answers = {MsgAnswer::Yes};
   add(modFile("car.dff", 10));
-  EXPECT_EQ(rig.onlyBox(),
-            enginePrompt("2Error # ", 76, "Path not found: " + rig.engine.imgPath, kSub));
+  EXPECT_EQ(
+      rig.onlyBox(),
+      enginePrompt("2Error # ", 76, "Path not found: " + displayPath(rig.engine.imgPath), kSub));
 }
 
 TEST_F(AddEntryTest, NoEndsTheProgramYesAbandonsTheWholeAdd) {
