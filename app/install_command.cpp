@@ -11,6 +11,9 @@
 #include "imgarchive/check.h"
 #include "installscript/dry_run.h"
 #include "installscript/game_folder.h"
+#include "installscript/read_only_file_system.h"
+#include "installscript/write_probe.h"
+#include "platform/elevation.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
@@ -88,6 +91,19 @@ bool parse(const std::vector<std::string>& args, Options& o) {
   return true;
 }
 
+/// After a failed installation: when this user may not change the game folder, what to do.
+void adviseOnRights(FileSystem& fs, const std::string& saPath) {
+  if (processIsElevated() || probeGameFolder(fs, saPath) != FolderAccess::Denied) return;
+#ifdef _WIN32
+  standardErr() << "  The game folder needs administrator rights: run the command prompt as "
+                   "administrator (right-click it, \"Run as administrator\") and this command "
+                   "again.\n";
+#else
+  standardErr() << "  The game folder needs write access: run this command as the folder's "
+                   "owner or as root.\n";
+#endif
+}
+
 /// After an installation: one line for each archive whose data no longer follows its directory,
 /// which the game assumes when it reads neighbouring entries at once.
 void reportContiguity(FileSystem& fs, const std::vector<std::string>& archives) {
@@ -107,7 +123,7 @@ void reportContiguity(FileSystem& fs, const std::vector<std::string>& archives) 
 }
 
 int install(const Options& o, const std::string& saPath) {
-  FileSystem& fs = realFileSystem();
+  FileSystem& fs = programFileSystem();
   ConsoleBoxes boxes(standardOut(), o.continueOnError);
   ConsoleStatus status(standardErr(), o.verbose);
   ConsoleWindow window;
@@ -124,6 +140,7 @@ int install(const Options& o, const std::string& saPath) {
                   << (form.commandsDone() == 0 ? "nothing was changed"
                                                : "what the lines before it did stays done")
                   << "\n";
+    adviseOnRights(fs, saPath);
     return 1;
   } catch (const RuntimeError& e) {
     standardErr() << "tamberlin install: error " << e.number() << ": " << e.description() << "\n";
@@ -132,6 +149,7 @@ int install(const Options& o, const std::string& saPath) {
                   << (form.commandsDone() == 0 ? "nothing was changed."
                                                : "what the lines before it did stays done.")
                   << "\n";
+    adviseOnRights(fs, saPath);
     return 1;
   }
   return 1;  // ImgInstall always ends the program; returning means something went wrong.
@@ -144,7 +162,7 @@ int installCommand(const std::vector<std::string>& args) {
     standardOut() << kUsage;
     return 0;
   }
-  FileSystem& fs = realFileSystem();
+  FileSystem& fs = programFileSystem();
   if (!holdsGame(fs, o.gameDir)) {
     standardErr() << "tamberlin install: " << o.gameDir
                   << " is not the game's folder: it holds no file named gta_sa.exe\n";

@@ -4,7 +4,8 @@
 // On Linux the window lives in a program of its own beside this one (tamberlin-wizard, which
 // links Qt), so the command line loads no GUI library; this process becomes that program through
 // exec, which keeps its id, exit code, standard streams and current folder. On Windows the
-// window is in this exe.
+// window is in this exe, and the wizard's elevated copy
+// (wizard/game_folder_access.h) starts here too, with its private option.
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/text_writer.h"
 #if HAVE_TAMBERLIN_GUI
 #include "gui/gui.h"
+#include "wizard/game_folder_access.h"
 #elif defined(TAMBERLIN_WIZARD_PROGRAM)
 #include <unistd.h>
 
@@ -49,14 +51,20 @@ int execWizardProgram(const std::vector<std::string>& args) {
 #endif
 
 int wizardCommand(const std::vector<std::string>& args) {
-  if (!args.empty() && !(args.size() == 3 && args[0] == "--screenshot")) {
+  bool known = args.empty() || (args.size() == 3 && args[0] == "--screenshot");
+#if HAVE_TAMBERLIN_GUI
+  known = known || (args.size() == 3 && args[0] == kElevatedInstallOption);
+#endif
+  if (!known) {
     standardErr()
         << "usage: tamberlin                                the install wizard\n"
            "       tamberlin --screenshot PAGE OUT.png      PAGE: welcome, folder or install\n";
     return 2;
   }
 #if HAVE_TAMBERLIN_GUI
-  return args.empty() ? runWizard() : renderWizardPage(args[1], args[2]);
+  if (args.empty()) return runWizard();
+  if (args[0] == "--screenshot") return renderWizardPage(args[1], args[2]);
+  return runWizard(WizardStart{args[1], args[2]});
 #elif defined(TAMBERLIN_WIZARD_PROGRAM)
   return execWizardProgram(args);
 #else

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/elevation.h"
 #include "platform/win_path.h"
 #include "support/archive_fixture.h"
 #include "support/fault_file_system.h"
@@ -151,6 +152,23 @@ TEST_F(GoldenInstall, AnErrorSeenInAdvanceStopsAtItsLineWithExitOneBeforeAnyChan
   EXPECT_EQ(run.out.find("Installation Complete"), std::string::npos);
   EXPECT_TRUE(snapshotTree(game) == before) << "the game changed";
   EXPECT_FALSE(fs::exists(mod.file("installing.tmp")));
+  EXPECT_EQ(run.err.find("write access"), std::string::npos) << "the folder is writable";
+}
+
+TEST_F(GoldenInstall, AUserWhoMayNotChangeTheGameIsToldWhatRightsItNeeds) {
+  writeBytes(mod.file("ins.cfg"), kScript);
+  const Tree gameBefore = snapshotTree(game), modBefore = snapshotTree(mod.path());
+  ProgramRun run = runProgram(
+      "env", {std::string(kLimitedUserVariable) + "=1", TAMBERLIN_BINARY, "install", game},
+      mod.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("error 70: Permission denied"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("The game folder needs write access: run this command as the folder's "
+                         "owner or as root."),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(snapshotTree(game), gameBefore);
+  EXPECT_EQ(snapshotTree(mod.path()), modBefore);
 }
 
 TEST_F(GoldenInstall, EngineQuestionsAreAnsweredNoUnlessToldToContinue) {

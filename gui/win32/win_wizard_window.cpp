@@ -193,8 +193,14 @@ bool Win32WizardWindow::showAndPaint() {
   return hwnd_ != nullptr;
 }
 
-int Win32WizardWindow::run(Form1& form) {
+int Win32WizardWindow::run(Form1& form, const std::function<void()>& opening) {
   if (std::optional<int> end = load(form)) return *end;
+  if (opening) {
+    if (std::optional<int> end = runEvent(boxes_, opening)) {
+      endProgram(*end);
+      return exitCode_;
+    }
+  }
   ShowWindow(hwnd_, SW_SHOW);
   // Focus rectangles show from the start, not only once a key has been pressed.
   SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);

@@ -51,7 +51,7 @@ BOOL CALLBACK collectTop(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<TopSearch*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->pid && IsWindowVisible(hwnd) &&
+  if ((search->pid == 0 || pid == search->pid) && IsWindowVisible(hwnd) &&
       (search->windowClass.empty() || className(hwnd) == search->windowClass))
     search->found.push_back(hwnd);
   return TRUE;

@@ -24,7 +24,8 @@ struct Child {
 std::string windowText(HWND hwnd);
 std::string className(HWND hwnd);
 
-/// The visible top-level windows of process `pid` with class `windowClass` (any when empty).
+/// The visible top-level windows of process `pid` (any process when 0) with class `windowClass`
+/// (any when empty).
 std::vector<HWND> topWindows(DWORD pid, const std::string& windowClass);
 
 /// Every child (at any depth) of `parent`, in stacking order.
