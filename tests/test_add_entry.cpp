@@ -206,6 +206,20 @@ TEST(AddPlan, MovesLowestOffsetFirstLowerSlotAmongEqual) {
   EXPECT_EQ(plan.entry.dirPos, 9 + 32 * 64);
 }
 
+TEST(AddPlan, AnEntryHoldsWhatItsSixteenBitSizeCanSay) {
+  std::vector<IMGEntry> dir(2);
+  dir[1].offset = 1;
+  const std::int64_t most = std::int64_t{65535} * 2048;
+  EXPECT_EQ(planAdd(dir, 2048, most, "x").entry.size, 65535);
+  try {
+    planAdd(dir, 2048, most + 1, "x");
+    FAIL() << "65,536 sectors do not fit the game's size field";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), 6);
+    EXPECT_NE(e.detail().find("65,535 sectors"), std::string::npos) << e.detail();
+  }
+}
+
 TEST(AddPlan, DataStartsPastTwoGiBOverflow) {
   std::vector<IMGEntry> dir(2);
   dir[1].offset = 1;
