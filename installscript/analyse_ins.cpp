@@ -89,7 +89,13 @@ void Form1Install::syncCopiedFolders() {
 std::vector<std::string> Form1Install::splitThroughScratch(const std::string& operand,
                                                            std::size_t count, std::size_t index) {
   Label6 = operand;
-  writeTextLines(fs_, kScratchFile, {Label6});
+  try {
+    writeTextLines(fs_, kScratchFile, {Label6});
+  } catch (const RuntimeError& e) {
+    // Operands the code page cannot hold (bytes of the script that were no character of it).
+    if (e.number() != err::kBadFileNameOrNumber) throw;
+    throw RuntimeError(e.number(), lineName(index) + ": " + e.detail());
+  }
   std::string text = ansiToUtf8(readWholeFile(fs_, kScratchFile));
   std::string source = std::string(kScratchFile) + ", the operands of " + lineName(index);
   std::vector<std::string> fields;

@@ -165,6 +165,9 @@ void Planner::planLine(std::size_t i, std::size_t total, const std::string& line
   }
   ++summary_.commands;
   out_ << tag << line << "\n";
+  const AnsiEncoding scratch = encodeAnsi(r.operand);
+  if (!scratch.ok())
+    return problem(unencodableText("the operands", scratch.missing) + " (error 52)");
   std::vector<std::string> fields;
   try {
     for (Field& f : readFields(r.operand + "\r\n", fieldCount(r.command), "the operands"))
@@ -224,8 +227,12 @@ void Planner::planAdd(const std::vector<std::string>& f) {
   if (!ok) return;
   std::string path = gamePath(saPath_, f[0]);
   PlannedArchive& a = archive(path);
+  const AnsiEncoding encoded = encodeAnsi(baseName(f[1]));
+  if (!encoded.ok())
+    return problem(unencodableText("the entry name \"" + baseName(f[1]) + "\"", encoded.missing) +
+                   " (error 52)");
   IMGEntry e;
-  std::string name = utf8ToAnsi(baseName(f[1]));
+  const std::string& name = encoded.bytes;
   for (std::size_t i = 0; i < name.size() && i < kNameSize; ++i) e.fileName[i] = name[i];
   a.index.add(++a.slots, e);
   does("show the box \"" + f[1] + "\", then add it to " + path + " as entry " +
