@@ -1,7 +1,9 @@
-// tamberlin lint [MOD_DIR]: checks a mod's "ins.cfg" for its author, without a game folder.
+// tamberlin lint [MOD_DIR] [--codepage N]: checks a mod's "ins.cfg" for its author, without a game
+// folder.
 #include <string>
 #include <vector>
 
+#include "app/code_page_option.h"
 #include "app/command.h"
 #include "installscript/lint.h"
 #include "platform/file_system.h"
@@ -10,12 +12,15 @@
 namespace tamberlin {
 namespace {
 
-int lintCommand(const std::vector<std::string>& args) {
+int lintCommand(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  if (!takeCodePageOption(args, "lint", standardErr())) return 2;
   if (args.size() > 1 || (!args.empty() && args[0].rfind("-", 0) == 0)) {
     standardErr()
-        << "usage: tamberlin lint [MOD_DIR]\n"
+        << "usage: tamberlin lint [MOD_DIR] [--codepage N]\n"
            "  Checks MOD_DIR/ins.cfg (default: the current folder) and reports each line's\n"
-           "  meaning and its problems. Exit 1 when it finds an error.\n";
+           "  meaning and its problems. Exit 1 when it finds an error.\n"
+        << kCodePageUsage;
     return 2;
   }
   const std::string modDir = args.empty() ? "." : args[0];
