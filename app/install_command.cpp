@@ -9,7 +9,7 @@
 #include "app/command.h"
 #include "app/console_boxes.h"
 #include "installscript/dry_run.h"
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "installscript/game_folder.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "ui/message_box.h"

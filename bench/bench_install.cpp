@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "imgarchive/format.h"
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "ui/message_box.h"

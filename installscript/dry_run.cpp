@@ -5,41 +5,22 @@
 #include <set>
 #include <vector>
 
+#include "imgarchive/add_plan.h"
 #include "imgarchive/entry_index.h"
 #include "imgarchive/img_archive.h"
-#include "installscript/command_word.h"
 #include "installscript/containment.h"
-#include "installscript/field_reader.h"
 #include "installscript/file_commands.h"
-#include "installscript/form1_install.h"
 #include "installscript/read_only_file_system.h"
+#include "installscript/script.h"
+#include "installscript/script_file.h"
 #include "platform/ansi.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
 #include "platform/wildcard.h"
 #include "platform/win_path.h"
-#include "ui/entry_list.h"
-#include "ui/message_box.h"
-#include "ui/program_end.h"
-#include "ui/status_line.h"
 
 namespace tamberlin {
 namespace {
-
-/// Engine boxes on a dry run: remembered, answered Yes so the engine returns.
-class NotedBoxes : public MessageBoxes {
- public:
-  MsgAnswer show(const MessageBoxRequest& box) override {
-    texts.push_back(box.text);
-    return box.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
-  }
-  std::vector<std::string> texts;
-};
-
-class SilentStatus : public StatusLine {
- public:
-  void setStatus(const std::string&) override {}
-};
 
 /// The state of an archive as the lines so far would leave it.
 struct PlannedArchive {
@@ -57,12 +38,14 @@ class Planner {
 
  private:
   void planLine(std::size_t i, std::size_t total, const std::string& line);
-  void planCommand(ScriptCommand c, const std::vector<std::string>& f);
-  void planReplace(const std::vector<std::string>& f);
-  void planAdd(const std::vector<std::string>& f);
-  void planDelete(const std::string& field);
-  void planCopy(const std::vector<std::string>& f);
-  void planMakeDir(const std::string& field);
+  void plan(const script::RepInImg& c);
+  void plan(const script::AddInImg& c);
+  void plan(const script::Delete& c);
+  void plan(const script::Add& c);
+  void plan(const script::MakeDir& c);
+  void plan(const script::TooFewFields& c);
+  void plan(const script::EmptyLine&) {}
+  void plan(const script::Note&) {}
 
   PlannedArchive& archive(const std::string& path);
   bool checkGame(const std::string& field, const char* role);
@@ -140,106 +123,84 @@ PlannedArchive& Planner::archive(const std::string& path) {
 DryRunSummary Planner::run() {
   out_ << "Dry run: installing into " << saPath_ << " (nothing is changed)\n";
   archive(saPath_ + "\\models\\gta3.img");
-  SilentStatus status;
-  NotedBoxes boxes;
-  InstallWindow window;
-  Form1Install reader(ro_, boxes, status, window);
+  std::vector<std::string> lines;
   try {
-    reader.ReadINS();
+    lines = scriptLines(readScriptBytes(ro_));
+    if (lines.size() > kMaxScriptLines) throw tooManyLines();
   } catch (const RuntimeError& e) {
     problem("reading the script: error " + std::to_string(e.number()) + ": " + e.text());
     return summary_;
   }
-  const auto total = static_cast<std::size_t>(reader.numNumHH);
+  const std::size_t total = lines.size();
   summary_.lines = total;
-  for (std::size_t i = 0; i < total; ++i) planLine(i, total, reader.insLines[i]);
+  for (std::size_t i = 0; i < total; ++i) planLine(i, total, lines[i]);
   return summary_;
 }
 
-void Planner::planLine(std::size_t i, std::size_t total, const std::string& line) {
-  RecognisedLine r = recogniseLine(line);
+void Planner::planLine(std::size_t i, std::size_t total, const std::string& text) {
+  const script::Line line = script::parseLine(text, i + 1);
   std::string tag = "[" + std::to_string(i + 1) + "/" + std::to_string(total) + "] ";
-  if (r.command == ScriptCommand::None) {
-    out_ << tag << (line.empty() ? "(empty line)" : "(not a command) " + line) << "\n";
+  if (script::commandOf(line.command) == ScriptCommand::None) {
+    out_ << tag << (text.empty() ? "(empty line)" : "(not a command) " + text) << "\n";
     return;
   }
   ++summary_.commands;
-  out_ << tag << line << "\n";
-  const AnsiEncoding scratch = encodeAnsi(r.operand);
+  out_ << tag << text << "\n";
+  // The executor writes the operands to the scratch file in the code page first.
+  const AnsiEncoding scratch = encodeAnsi(line.operand);
   if (!scratch.ok())
     return problem(unencodableText("the operands", scratch.missing) + " (error 52)");
-  std::vector<std::string> fields;
-  try {
-    for (Field& f : readFields(r.operand + "\r\n", fieldCount(r.command), "the operands"))
-      fields.push_back(std::move(f.text));
-  } catch (const RuntimeError&) {
-    problem(std::string(commandName(r.command)) + " needs " +
-            std::to_string(fieldCount(r.command)) + " comma-separated fields (error 62)");
-    return;
-  }
-  planCommand(r.command, fields);
+  std::visit([this](const auto& c) { plan(c); }, line.command);
 }
 
-void Planner::planCommand(ScriptCommand c, const std::vector<std::string>& f) {
-  switch (c) {
-    case ScriptCommand::RepInImg:
-      planReplace(f);
-      break;
-    case ScriptCommand::AddInImg:
-      planAdd(f);
-      break;
-    case ScriptCommand::Delete:
-      planDelete(f[0]);
-      break;
-    case ScriptCommand::Add:
-      planCopy(f);
-      break;
-    case ScriptCommand::MakeDir:
-      planMakeDir(f[0]);
-      break;
-    case ScriptCommand::None:
-      break;
-  }
+void Planner::plan(const script::TooFewFields& c) {
+  problem(std::string(commandName(c.command)) + " needs " + std::to_string(c.needs) +
+          " comma-separated fields (error 62)");
 }
 
-void Planner::planReplace(const std::vector<std::string>& f) {
-  bool ok = checkGame(f[0], "the archive");
-  if (!fileExists(f[2])) {
-    problem("the replacement file \"" + f[2] + "\" does not exist (error 53)");
+void Planner::plan(const script::RepInImg& c) {
+  const std::string& entry = c.entry.text;
+  const std::string& file = c.file.text;
+  bool ok = checkGame(c.archive.text, "the archive");
+  if (!fileExists(file)) {
+    problem("the replacement file \"" + file + "\" does not exist (error 53)");
     ok = false;
   }
   if (!ok) return;
-  std::string path = gamePath(saPath_, f[0]);
+  std::string path = gamePath(saPath_, c.archive.text);
   if (!archives_.count(key(path)) && !fileExists(path))
     return problem("the archive " + path + " does not exist (error 53)");
   PlannedArchive& a = archive(path);
-  std::int32_t slot = a.index.find(f[1]);
-  if (slot == 0) return problem(missingEntryText(a.index, f[1], path));
-  does("replace entry " + std::to_string(slot) + " \"" + f[1] + "\" of " + path + " with " + f[2]);
+  std::int32_t slot = a.index.find(entry);
+  if (slot == 0) return problem(missingEntryText(a.index, entry, path));
+  does("replace entry " + std::to_string(slot) + " \"" + entry + "\" of " + path + " with " + file);
 }
 
-void Planner::planAdd(const std::vector<std::string>& f) {
-  bool ok = checkGame(f[0], "the archive");
-  if (!fileExists(f[1])) {
-    problem("the file to add \"" + f[1] + "\" does not exist (error 53)");
+void Planner::plan(const script::AddInImg& c) {
+  const std::string& file = c.file.text;
+  bool ok = checkGame(c.archive.text, "the archive");
+  if (!fileExists(file)) {
+    problem("the file to add \"" + file + "\" does not exist (error 53)");
     ok = false;
   }
   if (!ok) return;
-  std::string path = gamePath(saPath_, f[0]);
+  std::string path = gamePath(saPath_, c.archive.text);
   PlannedArchive& a = archive(path);
-  const AnsiEncoding encoded = encodeAnsi(baseName(f[1]));
+  // Named as the engine names it, so that a later replace line finds what the engine would.
+  const std::string name = addedEntryName(file);
+  const AnsiEncoding encoded = encodeAnsi(name);
   if (!encoded.ok())
-    return problem(unencodableText("the entry name \"" + baseName(f[1]) + "\"", encoded.missing) +
+    return problem(unencodableText("the entry name \"" + name + "\"", encoded.missing) +
                    " (error 52)");
   IMGEntry e;
-  const std::string& name = encoded.bytes;
-  for (std::size_t i = 0; i < name.size() && i < kNameSize; ++i) e.fileName[i] = name[i];
+  e.fileName = addedNameField(encoded.bytes, a.slots > 0);
   a.index.add(++a.slots, e);
-  does("show the box \"" + f[1] + "\", then add it to " + path + " as entry " +
-       std::to_string(a.slots) + " \"" + baseName(f[1]) + "\"");
+  does("show the box \"" + file + "\", then add it to " + path + " as entry " +
+       std::to_string(a.slots) + " \"" + name + "\"");
 }
 
-void Planner::planDelete(const std::string& field) {
+void Planner::plan(const script::Delete& c) {
+  const std::string& field = c.pattern.text;
   if (field.empty()) return problem("DELETE with an empty field names the game folder itself");
   if (!checkGame(field, "the file")) return;
   std::string pattern = gamePath(saPath_, field);
@@ -264,24 +225,27 @@ void Planner::planDelete(const std::string& field) {
   }
 }
 
-void Planner::planCopy(const std::vector<std::string>& f) {
-  bool ok = checkGame(f[1], "the destination");
-  if (!fileExists(f[0])) {
-    problem("the source \"" + f[0] + "\" does not exist (error 53)");
+void Planner::plan(const script::Add& c) {
+  const std::string& source = c.source.text;
+  bool ok = checkGame(c.dest.text, "the destination");
+  if (!fileExists(source)) {
+    problem("the source \"" + source + "\" does not exist (error 53)");
     ok = false;
   }
   if (!ok) return;
-  std::string dest = gamePath(saPath_, f[1]);
+  std::string dest = gamePath(saPath_, c.dest.text);
   if (!dirExists(parentPath(dest)))
     return problem("the destination's folder " + parentPath(dest) + " does not exist (error 76)");
   if (dirExists(dest)) return problem("the destination " + dest + " is a folder (error 75)");
   bool replaces = fileExists(dest);
   madeFiles_[key(dest)] = dest;
   deletedFiles_.erase(key(dest));
-  does("copy " + f[0] + " to " + dest + (replaces ? " (replacing the file there)" : " (new file)"));
+  does("copy " + source + " to " + dest +
+       (replaces ? " (replacing the file there)" : " (new file)"));
 }
 
-void Planner::planMakeDir(const std::string& field) {
+void Planner::plan(const script::MakeDir& c) {
+  const std::string& field = c.folder.text;
   if (field.empty()) return problem("MAKEDIR with an empty field names the game folder itself");
   if (!checkGame(field, "the folder")) return;
   std::string dir = gamePath(saPath_, field);

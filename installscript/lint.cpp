@@ -1,20 +1,21 @@
 #include "installscript/lint.h"
 
+#include "imgarchive/img_archive.h"
+
 #include <algorithm>
 
-#include "installscript/command_word.h"
+#include "imgarchive/add_plan.h"
 #include "installscript/containment.h"
-#include "installscript/field_reader.h"
-#include "installscript/form1_install.h"
+#include "installscript/script.h"
+#include "installscript/script_file.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "platform/text_file.h"
 #include "platform/text_writer.h"
 #include "platform/win_path.h"
 
 namespace tamberlin {
-
-static_assert(kMaxScriptLines == Form1Install::kMaxLines, "lint counts the lines ReadINS reads");
 
 namespace {
 
@@ -91,10 +92,17 @@ class Linter {
     if (level == LintLevel::Error) ++r_.errors;
     if (level == LintLevel::Warning) ++r_.warnings;
   }
-  void notCommand(const std::string& text);
-  void command(ScriptCommand c, const std::string& operand);
-  void describe(ScriptCommand c, const std::vector<std::string>& f);
-  void checkFields(ScriptCommand c, const std::vector<Field>& fields, bool extra);
+  // What a line means, then what is wrong with it.
+  void check(const script::Line& l, const script::RepInImg& c);
+  void check(const script::Line& l, const script::AddInImg& c);
+  void check(const script::Line& l, const script::Delete& c);
+  void check(const script::Line& l, const script::Add& c);
+  void check(const script::Line& l, const script::MakeDir& c);
+  void check(const script::Line& l, const script::TooFewFields& c);
+  void check(const script::Line& l, const script::EmptyLine& c);
+  void check(const script::Line& l, const script::Note& c);
+  void runOn(ScriptCommand c, const std::string& operand);
+  void checkFields(const std::vector<const Field*>& fields, bool extra);
   void source(const std::string& path, const char* role);
   void gamePathField(const std::string& field, const char* role);
   void entryName(const std::string& name, const char* role);
@@ -104,23 +112,27 @@ class Linter {
   std::size_t n_ = 0;
 };
 
+std::string quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
+
 void Linter::line(std::size_t n, const RawLine& raw) {
   n_ = n;
-  RecognisedLine rec = recogniseLine(raw.text);
-  if (rec.command == ScriptCommand::None) {
-    notCommand(raw.text);
-  } else {
-    ++r_.commands;
-    command(rec.command, rec.operand);
-  }
+  const script::Line l = script::parseLine(raw.text, n);
+  if (script::commandOf(l.command) != ScriptCommand::None) ++r_.commands;
+  std::visit([this, &l](const auto& c) { check(l, c); }, l.command);
   if (raw.loneLf)
     add(LintLevel::Warning,
         "the line ends in a lone LF; save the script with CR LF line ends "
         "(readers that end lines at CR only see one long line)");
 }
 
-void Linter::notCommand(const std::string& text) {
-  if (text.empty()) return add(LintLevel::Meaning, "empty line");
+void Linter::check(const script::Line&, const script::EmptyLine&) {
+  add(LintLevel::Meaning, "empty line");
+}
+
+void Linter::check(const script::Line&, const script::Note& c) {
+  const std::string& text = c.text;
   std::size_t lead = text.find_first_not_of(" \t");
   if (lead != 0 && lead != std::string::npos) {
     RecognisedLine inner = recogniseLine(text.substr(lead));
@@ -137,61 +149,78 @@ void Linter::notCommand(const std::string& text) {
     add(LintLevel::Warning, "this looks like a misspelt " + near + "; as written it is a note");
 }
 
-void Linter::command(ScriptCommand c, const std::string& operand) {
+void Linter::check(const script::Line& l, const script::TooFewFields& c) {
+  const std::string word = commandName(c.command);
+  add(LintLevel::Meaning, word);
+  runOn(c.command, l.operand);
+  for (const Field& x : c.fields)
+    if (x.unclosed)
+      add(LintLevel::Error, "a double quote does not close: it takes in the commas after it");
+  add(LintLevel::Error, word + " needs " + std::to_string(c.needs) +
+                            " comma-separated fields, the line has " +
+                            std::to_string(c.fields.size()));
+}
+
+void Linter::check(const script::Line& l, const script::RepInImg& c) {
+  add(LintLevel::Meaning, "REPINIMG: replace entry " + quoted(c.entry.text) + " of the game's " +
+                              quoted(c.archive.text) + " with " + quoted(c.file.text));
+  runOn(c.kCommand, l.operand);
+  checkFields({&c.archive, &c.entry, &c.file}, l.extraFields);
+  gamePathField(c.archive.text, "the archive");
+  entryName(c.entry.text, "the entry name");
+  source(c.file.text, "the replacement file");
+}
+
+void Linter::check(const script::Line& l, const script::AddInImg& c) {
+  const std::string entry = addedEntryName(c.file.text);
+  add(LintLevel::Meaning, "ADDINIMG: add " + quoted(c.file.text) + " to the game's " +
+                              quoted(c.archive.text) + " as entry " + quoted(entry));
+  runOn(c.kCommand, l.operand);
+  checkFields({&c.archive, &c.file}, l.extraFields);
+  gamePathField(c.archive.text, "the archive");
+  source(c.file.text, "the file to add");
+  entryName(entry, "the new entry's name");
+}
+
+void Linter::check(const script::Line& l, const script::Delete& c) {
+  add(LintLevel::Meaning, "DELETE: delete the game's files " + quoted(c.pattern.text));
+  runOn(c.kCommand, l.operand);
+  checkFields({&c.pattern}, l.extraFields);
+  gamePathField(c.pattern.text, "the file to delete");
+}
+
+void Linter::check(const script::Line& l, const script::Add& c) {
+  add(LintLevel::Meaning,
+      "ADD: copy " + quoted(c.source.text) + " to the game's " + quoted(c.dest.text));
+  runOn(c.kCommand, l.operand);
+  checkFields({&c.source, &c.dest}, l.extraFields);
+  source(c.source.text, "the source");
+  gamePathField(c.dest.text, "the destination");
+}
+
+void Linter::check(const script::Line& l, const script::MakeDir& c) {
+  add(LintLevel::Meaning, "MAKEDIR: make the game's folder " + quoted(c.folder.text));
+  runOn(c.kCommand, l.operand);
+  checkFields({&c.folder}, l.extraFields);
+  gamePathField(c.folder.text, "the folder");
+}
+
+/// A command word followed at once by a letter or digit: "ADDIMG" is ADD of "IMG...".
+void Linter::runOn(ScriptCommand c, const std::string& operand) {
+  if (operand.empty() || !(isLetter(operand[0]) || (operand[0] >= '0' && operand[0] <= '9')))
+    return;
   const std::string word = commandName(c);
-  const std::size_t want = fieldCount(c);
-  FieldReader reader(operand + "\r\n", "the operands");
-  std::vector<Field> fields;
-  while (fields.size() < want && !reader.atEnd()) fields.push_back(reader.next());
-  std::vector<std::string> f;
-  for (const Field& x : fields) f.push_back(x.text);
-  if (fields.size() < want) {
-    add(LintLevel::Meaning, word);
-  } else {
-    describe(c, f);
-  }
-  if (!operand.empty() && (isLetter(operand[0]) || (operand[0] >= '0' && operand[0] <= '9')))
-    add(LintLevel::Warning, "\"" + word + "\" runs on into \"" + operand.substr(0, 12) +
-                                "\": the line is " + word + " with the operands \"" + operand +
-                                "\"");
-  if (fields.size() < want) {
-    for (const Field& x : fields)
-      if (x.unclosed)
-        add(LintLevel::Error, "a double quote does not close: it takes in the commas after it");
-    return add(LintLevel::Error, word + " needs " + std::to_string(want) +
-                                     " comma-separated fields, the line has " +
-                                     std::to_string(fields.size()));
-  }
-  checkFields(c, fields, !reader.atEnd());
+  add(LintLevel::Warning, "\"" + word + "\" runs on into \"" + operand.substr(0, 12) +
+                              "\": the line is " + word + " with the operands \"" + operand + "\"");
 }
 
-void Linter::describe(ScriptCommand c, const std::vector<std::string>& f) {
-  auto q = [](const std::string& s) { return "\"" + s + "\""; };
-  switch (c) {
-    case ScriptCommand::RepInImg:
-      return add(LintLevel::Meaning, "REPINIMG: replace entry " + q(f[1]) + " of the game's " +
-                                         q(f[0]) + " with " + q(f[2]));
-    case ScriptCommand::AddInImg:
-      return add(LintLevel::Meaning, "ADDINIMG: add " + q(f[1]) + " to the game's " + q(f[0]) +
-                                         " as entry " + q(baseName(f[1])));
-    case ScriptCommand::Delete:
-      return add(LintLevel::Meaning, "DELETE: delete the game's files " + q(f[0]));
-    case ScriptCommand::Add:
-      return add(LintLevel::Meaning, "ADD: copy " + q(f[0]) + " to the game's " + q(f[1]));
-    case ScriptCommand::MakeDir:
-      return add(LintLevel::Meaning, "MAKEDIR: make the game's folder " + q(f[0]));
-    case ScriptCommand::None:
-      break;
-  }
-}
-
-void Linter::checkFields(ScriptCommand c, const std::vector<Field>& fields, bool extra) {
+void Linter::checkFields(const std::vector<const Field*>& fields, bool extra) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const std::string which = "field " + std::to_string(i + 1);
-    if (fields[i].unclosed) add(LintLevel::Error, which + ": the double quote does not close");
-    if (fields[i].junkAfterQuote)
+    if (fields[i]->unclosed) add(LintLevel::Error, which + ": the double quote does not close");
+    if (fields[i]->junkAfterQuote)
       add(LintLevel::Warning, which + ": text after the closing quote is ignored");
-    if (fields[i].innerQuote)
+    if (fields[i]->innerQuote)
       add(LintLevel::Warning, which +
                                   ": a double quote inside an unquoted field is kept as a "
                                   "character; quote the whole field instead");
@@ -202,32 +231,6 @@ void Linter::checkFields(ScriptCommand c, const std::vector<Field>& fields, bool
                                  : fields.size() == 2 ? "nd"
                                                       : "rd") +
                                 " are ignored");
-  std::vector<std::string> f;
-  for (const Field& x : fields) f.push_back(x.text);
-  switch (c) {
-    case ScriptCommand::RepInImg:
-      gamePathField(f[0], "the archive");
-      entryName(f[1], "the entry name");
-      source(f[2], "the replacement file");
-      break;
-    case ScriptCommand::AddInImg:
-      gamePathField(f[0], "the archive");
-      source(f[1], "the file to add");
-      entryName(baseName(f[1]), "the new entry's name");
-      break;
-    case ScriptCommand::Delete:
-      gamePathField(f[0], "the file to delete");
-      break;
-    case ScriptCommand::Add:
-      source(f[0], "the source");
-      gamePathField(f[1], "the destination");
-      break;
-    case ScriptCommand::MakeDir:
-      gamePathField(f[0], "the folder");
-      break;
-    case ScriptCommand::None:
-      break;
-  }
 }
 
 void Linter::source(const std::string& path, const char* role) {
@@ -291,9 +294,7 @@ LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists
 LintReport lintModFolder(FileSystem& fs, const std::string& modDir) {
   std::string bytes;
   try {
-    auto file = fs.open(joinPath(modDir, "ins.cfg"), OpenMode::Read);
-    bytes.resize(static_cast<std::size_t>(file->length()));
-    bytes.resize(file->read(1, bytes.data(), bytes.size()));
+    bytes = readWholeFile(fs, joinPath(modDir, "ins.cfg"));
   } catch (const RuntimeError& e) {
     LintReport r;
     r.messages.push_back({0, LintLevel::Error, "cannot read ins.cfg: " + e.text()});

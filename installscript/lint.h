@@ -28,9 +28,6 @@ struct LintReport {
   std::size_t warnings = 0;
 };
 
-/// The most lines an installation reads.
-constexpr std::size_t kMaxScriptLines = 50001;
-
 /// Tells whether a source file as the script writes it exists (as a file).
 using SourceExists = std::function<bool(const std::string& path)>;
 

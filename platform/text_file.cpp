@@ -24,12 +24,13 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 std::string readWholeFile(FileSystem& fs, const std::string& path) {
-  auto file = fs.open(path, OpenMode::Read);
-  std::int64_t len = file->length();
-  std::string data(static_cast<std::size_t>(len), '\0');
-  std::size_t got = file->read(1, data.data(), data.size());
-  data.resize(got);
-  file->close();
+  return readWholeFile(*fs.open(path, OpenMode::Read));
+}
+
+std::string readWholeFile(BinaryFile& file) {
+  std::string data(static_cast<std::size_t>(file.length()), '\0');
+  data.resize(file.read(1, data.data(), data.size()));
+  file.close();
   return data;
 }
 

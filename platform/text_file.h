@@ -7,6 +7,7 @@
 
 namespace tamberlin {
 
+class BinaryFile;
 class FileSystem;
 
 /// Splits text into lines. A line ends at CR, at CR LF, or at a lone LF; the end mark is not part
@@ -16,6 +17,9 @@ std::vector<std::string> splitLines(const std::string& text);
 
 /// Reads the whole file as raw bytes. Errors: 53 missing, 76 path not found, 70 refused.
 std::string readWholeFile(FileSystem& fs, const std::string& path);
+/// Reads all of the open `file` as raw bytes, then closes it: for a caller that reports a
+/// failed open in words of its own.
+std::string readWholeFile(BinaryFile& file);
 
 /// Reads a text file in the ANSI code page and returns its lines decoded to UTF-8.
 std::vector<std::string> readTextLines(FileSystem& fs, const std::string& path);

@@ -212,6 +212,21 @@ TEST_F(GoldenInstall, DryRunFollowsWhatEarlierLinesWouldDo) {
   EXPECT_NE(run.out.find("r.txt (new file)"), std::string::npos) << run.out;
 }
 
+TEST_F(GoldenInstall, DryRunNamesAnAddedEntryAsTheInstallDoes) {
+  // A name too long for its field is cut as the engine cuts it: a later replace line finds the
+  // entry in the dry run exactly when it does in the install.
+  writeBytes(mod.file("abcdefghijklmnopqrstuvwxyz.col"), "col");
+  for (const char* lookup : {"abcdefghijklmnopqrstuvw", "abcdefghijklmnopqrstuvwx"}) {
+    writeBytes(game + "/models/gta3.img", gameArchive());
+    writeBytes(mod.file("ins.cfg"),
+               std::string("ADDINIMG \\models\\gta3.img, ") + "abcdefghijklmnopqrstuvwxyz.col\r\n" +
+                   "REPINIMG \\models\\gta3.img, " + lookup + ", readme.txt\r\n");
+    ProgramRun dry = install({"--dry-run"});
+    ProgramRun real = install();
+    EXPECT_EQ(dry.exitCode, real.exitCode) << lookup << "\n" << dry.out << real.out << real.err;
+  }
+}
+
 TEST_F(GoldenInstall, TheGameFolderMustHoldGtaSaExeExactly) {
   writeBytes(mod.file("ins.cfg"), "MAKEDIR newdir\r\n");
   fs::rename(game + "/gta_sa.exe", game + "/GTA_SA.EXE");

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "installscript/lint.h"
+#include "installscript/script_file.h"
 #include "support/archive_fixture.h"
 #include "support/run_program.h"
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "ui/status_line.h"
 #include "wizard/dir_list.h"
 #include "wizard/drives.h"

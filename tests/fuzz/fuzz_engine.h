@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "ui/message_box.h"
 #include "ui/status_line.h"
 

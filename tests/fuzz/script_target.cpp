@@ -1,8 +1,10 @@
 // Arbitrary bytes as an install script. Properties: ReadINS reads one slot per line and fails
 // only with the program's own errors; each recognised line's operands come out as exactly the
-// fields its command takes or as error 62; no field holds a line end, a quoted field holds no
-// quote and a plain one ends in no blank; a game-folder field the containment rule lets through
-// never climbs above the game folder, judged here component by component as Windows would.
+// fields its command takes or as too few of them; no field holds a line end, a quoted field
+// holds no quote and a plain one ends in no blank; the fields read back through the scratch
+// file's encoding are the fields of the line; a game-folder field the containment rule lets
+// through never climbs above the game folder, judged here component by component as Windows
+// would.
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,9 +14,8 @@
 
 #include "fuzz/fuzz_engine.h"
 #include "fuzz/fuzz_targets.h"
-#include "installscript/command_word.h"
 #include "installscript/containment.h"
-#include "installscript/field_reader.h"
+#include "installscript/script.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -53,45 +54,79 @@ bool staysInside(const std::string& field) {
   return true;
 }
 
-/// The fields of each command that name a place in the game folder.
-std::vector<std::size_t> gameFields(ScriptCommand c) {
-  switch (c) {
-    case ScriptCommand::RepInImg:
-    case ScriptCommand::AddInImg:
-    case ScriptCommand::Delete:
-    case ScriptCommand::MakeDir:
-      return {0};
-    case ScriptCommand::Add:
-      return {1};
-    case ScriptCommand::None:
-      break;
-  }
-  return {};
+/// A field of a command, and whether it names a place in the game folder.
+struct CommandField {
+  const Field* field;
+  bool inGame;
+};
+using CommandFields = std::vector<CommandField>;
+
+/// The fields of a command in the order the line writes them.
+CommandFields fieldsOf(const script::Command& command) {
+  using namespace script;
+  return std::visit(
+      Overloaded{
+          [](const RepInImg& c) {
+            return CommandFields{{&c.archive, true}, {&c.entry, false}, {&c.file, false}};
+          },
+          [](const AddInImg& c) {
+            return CommandFields{{&c.archive, true}, {&c.file, false}};
+          },
+          [](const Delete& c) {
+            return CommandFields{{&c.pattern, true}};
+          },
+          [](const Add& c) {
+            return CommandFields{{&c.source, false}, {&c.dest, true}};
+          },
+          [](const MakeDir& c) {
+            return CommandFields{{&c.folder, true}};
+          },
+          [](const TooFewFields& c) {
+            CommandFields f;
+            for (const Field& x : c.fields) f.push_back({&x, false});
+            return f;
+          },
+          [](const EmptyLine&) { return CommandFields{}; },
+          [](const Note&) { return CommandFields{}; },
+      },
+      command);
 }
 
-void checkLine(const std::string& line) {
-  const RecognisedLine r = recogniseLine(line);
-  if (r.command == ScriptCommand::None) return;
-  const std::size_t want = fieldCount(r.command);
-  std::vector<Field> fields;
-  try {
-    fields = readFields(r.operand + "\r\n", want);
-  } catch (const RuntimeError& e) {
-    fuzzCheck(e.number() == err::kInputPastEnd, "field reader failed with " + e.text());
-    return;
-  }
-  fuzzCheck(fields.size() == want, "field count");
-  for (const Field& f : fields) {
+std::vector<std::string> texts(const CommandFields& fields) {
+  std::vector<std::string> out;
+  for (const CommandField& f : fields) out.push_back(f.field->text);
+  return out;
+}
+
+void checkLine(const std::string& text) {
+  const script::Line line = script::parseLine(text, 1);
+  const ScriptCommand command = script::commandOf(line.command);
+  if (command == ScriptCommand::None) return;
+  const std::size_t want = fieldCount(command);
+  const CommandFields fields = fieldsOf(line.command);
+  if (std::holds_alternative<script::TooFewFields>(line.command))
+    fuzzCheck(fields.size() < want, "too few fields, yet as many as the command reads");
+  else
+    fuzzCheck(fields.size() == want, "field count");
+  for (const CommandField& cf : fields) {
+    const Field& f = *cf.field;
     fuzzCheck(f.text.find_first_of("\r\n") == std::string::npos, "a field holds a line end");
     if (f.quoted) fuzzCheck(f.text.find('"') == std::string::npos, "a quoted field holds a quote");
     if (!f.quoted && !f.text.empty())
       fuzzCheck(f.text.back() != ' ' && f.text.back() != '\t', "a plain field ends in a blank");
+    if (cf.inGame && gamePathProblem(f.text).empty())
+      fuzzCheck(staysInside(f.text), "containment let through \"" + f.text + "\"");
   }
-  for (std::size_t i : gameFields(r.command)) {
-    const std::string& field = fields[i].text;
-    if (gamePathProblem(field).empty())
-      fuzzCheck(staysInside(field), "containment let through \"" + field + "\"");
-  }
+  // The executor reads the fields back from the scratch file; lint and the dry run read them
+  // from the line. Both must see the same command.
+  const AnsiEncoding encoded = encodeAnsi(line.operand);
+  if (!encoded.ok()) return;  // the executor stops at the scratch file with error 52
+  const std::string scratch = ansiToUtf8(encoded.bytes + "\r\n");
+  const script::Line executed = script::parseFields(recogniseLine(text), scratch, 1);
+  fuzzCheck(executed.command.index() == line.command.index() &&
+                texts(fieldsOf(executed.command)) == texts(fields) &&
+                executed.extraFields == line.extraFields,
+            "the scratch file's fields differ from the line's");
 }
 
 /// Runs ReadINS on `script` in the scratch folder, restoring the current folder afterwards.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "platform/file_system.h"
 #include "support/archive_fixture.h"
 #include "support/fake_ui.h"

@@ -1,4 +1,4 @@
-#include "installscript/archive_set.h"
+#include "facade/archive_set.h"
 
 #include <optional>
 

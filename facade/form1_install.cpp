@@ -1,4 +1,4 @@
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 
 namespace tamberlin {
 

@@ -2,7 +2,7 @@
 // file as a new entry.
 #include <cstdint>
 
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "ui/message_box.h"

@@ -2,10 +2,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "facade/form1_install.h"
 #include "installscript/containment.h"
-#include "installscript/field_reader.h"
 #include "installscript/file_commands.h"
-#include "installscript/form1_install.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -86,27 +85,24 @@ void Form1Install::syncCopiedFolders() {
   }
 }
 
-std::vector<std::string> Form1Install::splitThroughScratch(const std::string& operand,
-                                                           std::size_t count, std::size_t index) {
+std::string Form1Install::throughScratch(const std::string& operand) {
   Label6 = operand;
-  try {
-    writeTextLines(fs_, kScratchFile, {Label6});
-  } catch (const RuntimeError& e) {
-    // Operands the code page cannot hold (bytes of the script that were no character of it).
-    if (e.number() != err::kBadFileNameOrNumber) throw;
-    throw RuntimeError(e.number(), lineName(index) + ": " + e.detail());
-  }
-  std::string text = ansiToUtf8(readWholeFile(fs_, kScratchFile));
-  std::string source = std::string(kScratchFile) + ", the operands of " + lineName(index);
-  std::vector<std::string> fields;
-  for (Field& f : readFields(text, count, source)) fields.push_back(std::move(f.text));
-  return fields;
+  writeTextLines(fs_, kScratchFile, {Label6});
+  return ansiToUtf8(readWholeFile(fs_, kScratchFile));
 }
 
 void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
-  std::vector<std::string> f = splitThroughScratch(line.operand, fieldCount(line.command), index);
+  std::string scratch;
   try {
-    runCommandFields(index, line.command, f);
+    scratch = throughScratch(line.operand);
+  } catch (const RuntimeError& e) {
+    // Operands the code page cannot hold: bytes of the script that are no character of it.
+    if (e.number() != err::kBadFileNameOrNumber) throw;
+    throw RuntimeError(e.number(), lineName(index) + ": " + e.detail());
+  }
+  const script::Line parsed = script::parseFields(line, scratch, index + 1);
+  try {
+    runCommandFields(index, parsed.command);
   } catch (const RuntimeError& e) {
     // Say which line failed, unless the error already does.
     if (e.detail().find(lineName(index)) != std::string::npos) throw;
@@ -115,43 +111,50 @@ void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
   }
 }
 
-void Form1Install::runCommandFields(std::size_t index, ScriptCommand command,
-                                    const std::vector<std::string>& f) {
+void Form1Install::runCommandFields(std::size_t index, const script::Command& command) {
+  using namespace script;
   const std::string where = lineName(index);
-  switch (command) {
-    case ScriptCommand::RepInImg:
-      checkGamePath(f[0], where + ", REPINIMG archive");
-      module1.imgPath = gamePath(saPath, f[0]);
-      RepInIMGSys(f[1], f[2]);
-      window_.makeVisible();
-      break;
-    case ScriptCommand::AddInImg:
-      checkGamePath(f[0], where + ", ADDINIMG archive");
-      module1.imgPath = gamePath(saPath, f[0]);
-      AddinImgSys(f[1]);
-      window_.makeVisible();
-      break;
-    case ScriptCommand::Delete:
-      checkNotEmpty(f[0], index, command);
-      checkGamePath(f[0], where + ", DELETE file");
-      deleteMatching(fs_, gamePath(saPath, f[0]));
-      window_.makeVisible();
-      break;
-    case ScriptCommand::Add:
-      checkGamePath(f[1], where + ", ADD destination");
-      window_.makeVisible();
-      copyIntoPlace(fs_, f[0], gamePath(saPath, f[1]), &label2_, false);
-      copiedFolders_.insert(destFolder(gamePath(saPath, f[1])));
-      break;
-    case ScriptCommand::MakeDir:
-      checkNotEmpty(f[0], index, command);
-      checkGamePath(f[0], where + ", MAKEDIR folder");
-      makeFolder(fs_, gamePath(saPath, f[0]));
-      window_.makeVisible();
-      break;
-    case ScriptCommand::None:
-      break;
-  }
+  std::visit(Overloaded{
+                 [&](const RepInImg& c) {
+                   checkGamePath(c.archive.text, where + ", REPINIMG archive");
+                   module1.imgPath = gamePath(saPath, c.archive.text);
+                   RepInIMGSys(c.entry.text, c.file.text);
+                   window_.makeVisible();
+                 },
+                 [&](const AddInImg& c) {
+                   checkGamePath(c.archive.text, where + ", ADDINIMG archive");
+                   module1.imgPath = gamePath(saPath, c.archive.text);
+                   AddinImgSys(c.file.text);
+                   window_.makeVisible();
+                 },
+                 [&](const Delete& c) {
+                   checkNotEmpty(c.pattern.text, index, Delete::kCommand);
+                   checkGamePath(c.pattern.text, where + ", DELETE file");
+                   deleteMatching(fs_, gamePath(saPath, c.pattern.text));
+                   window_.makeVisible();
+                 },
+                 [&](const Add& c) {
+                   checkGamePath(c.dest.text, where + ", ADD destination");
+                   window_.makeVisible();
+                   copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_,
+                                 false);
+                   copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
+                 },
+                 [&](const MakeDir& c) {
+                   checkNotEmpty(c.folder.text, index, MakeDir::kCommand);
+                   checkGamePath(c.folder.text, where + ", MAKEDIR folder");
+                   makeFolder(fs_, gamePath(saPath, c.folder.text));
+                   window_.makeVisible();
+                 },
+                 [&](const TooFewFields&) {
+                   // The field reader read past the end of the scratch file.
+                   throw RuntimeError(err::kInputPastEnd,
+                                      std::string(kScratchFile) + ", the operands of " + where);
+                 },
+                 [](const EmptyLine&) {},
+                 [](const Note&) {},
+             },
+             command);
 }
 
 }  // namespace tamberlin

@@ -1,6 +1,6 @@
 // ImgInstall: the installation as a whole, from the archive's directory to "Installation
 // Complete".
-#include "installscript/form1_install.h"
+#include "facade/form1_install.h"
 #include "ui/message_box.h"
 #include "ui/program_end.h"
 

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "facade/archive_set.h"
 #include "facade/module1.h"
-#include "installscript/archive_set.h"
-#include "installscript/command_word.h"
+#include "installscript/script.h"
+#include "installscript/script_file.h"
 #include "ui/entry_list.h"
 #include "ui/status_line.h"
 
@@ -35,7 +36,7 @@ class InstallWindow {
 
 class Form1Install {
  public:
-  static constexpr std::size_t kMaxLines = 50001;
+  static constexpr std::size_t kMaxLines = kMaxScriptLines;
 
   Form1Install(FileSystem& fs, MessageBoxes& boxes, StatusLine& label2, InstallWindow& window);
   virtual ~Form1Install() = default;
@@ -71,7 +72,7 @@ class Form1Install {
   /// The scratch file that turns a command's operand text into fields, in the current folder.
   static constexpr const char* kScratchFile = "installing.tmp";
   /// The install script, in the current folder.
-  static constexpr const char* kScriptFile = "ins.cfg";
+  static constexpr const char* kScriptFile = tamberlin::kScriptFile;
 
  protected:
   FileSystem& fs_;
@@ -82,11 +83,11 @@ class Form1Install {
  private:
   /// Runs script line `index` (1-based number index + 1), recognised as `line`.
   void runCommand(std::size_t index, const RecognisedLine& line);
-  void runCommandFields(std::size_t index, ScriptCommand command,
-                        const std::vector<std::string>& f);
-  /// Sets Label6 to `operand`, writes it to the scratch file and reads `count` fields back.
-  std::vector<std::string> splitThroughScratch(const std::string& operand, std::size_t count,
-                                               std::size_t index);
+  /// Runs the command of line `index`, its fields as read back from the scratch file.
+  void runCommandFields(std::size_t index, const script::Command& command);
+  /// Sets Label6 to `operand`, writes it to the scratch file as one line and returns the
+  /// file's text as read back.
+  std::string throughScratch(const std::string& operand);
 
   /// Makes the renames of this run's copies durable: each folder once, not once per file.
   void syncCopiedFolders();
