@@ -8,8 +8,9 @@
 #include "app/code_page_option.h"
 #include "app/command.h"
 #include "app/console_boxes.h"
-#include "installscript/dry_run.h"
 #include "facade/form1_install.h"
+#include "imgarchive/check.h"
+#include "installscript/dry_run.h"
 #include "installscript/game_folder.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -89,6 +90,24 @@ bool parse(const std::vector<std::string>& args, Options& o) {
   return true;
 }
 
+/// After an installation: one line for each archive whose data no longer follows its directory,
+/// which the game assumes when it reads neighbouring entries at once.
+void reportContiguity(FileSystem& fs, const std::vector<std::string>& archives) {
+  for (const std::string& path : archives) {
+    try {
+      const ArchiveReport r = checkArchive(fs, path);
+      if (r.contiguityBreaks() == 0) continue;
+      standardErr() << "tamberlin install: " << displayPath(path) << " now has "
+                    << r.contiguityBreaks()
+                    << " contiguity breaks: the game may read neighbouring entries wrongly; "
+                       "'tamberlin img rebuild "
+                    << displayPath(path) << "' mends it\n";
+    } catch (const RuntimeError&) {
+      // An archive that cannot be checked was reported by the installation itself.
+    }
+  }
+}
+
 int install(const Options& o, const std::string& saPath) {
   FileSystem& fs = realFileSystem();
   ConsoleBoxes boxes(standardOut(), o.continueOnError);
@@ -99,14 +118,22 @@ int install(const Options& o, const std::string& saPath) {
   try {
     form.ImgInstall();
   } catch (const ProgramEnd& end) {
-    if (form.forceCloseInt == 1 && end.exitCode == 0) return 0;
-    standardErr() << "tamberlin install: the installation was ended by an error; what was done "
-                     "before it stays done\n";
+    if (form.forceCloseInt == 1 && end.exitCode == 0) {
+      reportContiguity(fs, form.archivePaths());
+      return 0;
+    }
+    standardErr() << "tamberlin install: the installation was ended by an error; "
+                  << (form.commandsDone() == 0 ? "nothing was changed"
+                                               : "what the lines before it did stays done")
+                  << "\n";
     return 1;
   } catch (const RuntimeError& e) {
     standardErr() << "tamberlin install: error " << e.number() << ": " << e.description() << "\n";
     if (!e.detail().empty()) standardErr() << "  " << e.detail() << "\n";
-    standardErr() << "  The installation stopped here; what was done before it stays done.\n";
+    standardErr() << "  The installation stopped here; "
+                  << (form.commandsDone() == 0 ? "nothing was changed."
+                                               : "what the lines before it did stays done.")
+                  << "\n";
     return 1;
   }
   return 1;  // ImgInstall always ends the program; returning means something went wrong.
@@ -124,6 +151,13 @@ int installCommand(const std::vector<std::string>& arguments) {
     return 1;
   }
   std::string saPath = absoluteFolder(fs, o.gameDir);
+  if (!fs.stat(Form1Install::kScriptFile).exists) {
+    standardErr()
+        << "tamberlin install: there is no " << Form1Install::kScriptFile << " in "
+        << fs.currentDir()
+        << ": run this in the mod's folder, the one that holds it (nothing was changed)\n";
+    return 1;
+  }
   if (o.dryRun) return dryRunInstall(fs, saPath, standardOut()).problems == 0 ? 0 : 1;
   return install(o, saPath);
 }

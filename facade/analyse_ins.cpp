@@ -103,6 +103,7 @@ void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
   const script::Line parsed = script::parseFields(line, scratch, index + 1);
   try {
     runCommandFields(index, parsed.command);
+    ++commandsDone_;
   } catch (const RuntimeError& e) {
     // Say which line failed, unless the error already does.
     if (e.detail().find(lineName(index)) != std::string::npos) throw;
@@ -114,47 +115,48 @@ void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
 void Form1Install::runCommandFields(std::size_t index, const script::Command& command) {
   using namespace script;
   const std::string where = lineName(index);
-  std::visit(Overloaded{
-                 [&](const RepInImg& c) {
-                   checkGamePath(c.archive.text, where + ", REPINIMG archive");
-                   module1.imgPath = gamePath(saPath, c.archive.text);
-                   RepInIMGSys(c.entry.text, c.file.text);
-                   window_.makeVisible();
-                 },
-                 [&](const AddInImg& c) {
-                   checkGamePath(c.archive.text, where + ", ADDINIMG archive");
-                   module1.imgPath = gamePath(saPath, c.archive.text);
-                   AddinImgSys(c.file.text);
-                   window_.makeVisible();
-                 },
-                 [&](const Delete& c) {
-                   checkNotEmpty(c.pattern.text, index, Delete::kCommand);
-                   checkGamePath(c.pattern.text, where + ", DELETE file");
-                   deleteMatching(fs_, gamePath(saPath, c.pattern.text));
-                   window_.makeVisible();
-                 },
-                 [&](const Add& c) {
-                   checkGamePath(c.dest.text, where + ", ADD destination");
-                   window_.makeVisible();
-                   copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_,
-                                 false);
-                   copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
-                 },
-                 [&](const MakeDir& c) {
-                   checkNotEmpty(c.folder.text, index, MakeDir::kCommand);
-                   checkGamePath(c.folder.text, where + ", MAKEDIR folder");
-                   makeFolder(fs_, gamePath(saPath, c.folder.text));
-                   window_.makeVisible();
-                 },
-                 [&](const TooFewFields&) {
-                   // The field reader read past the end of the scratch file.
-                   throw RuntimeError(err::kInputPastEnd,
-                                      std::string(kScratchFile) + ", the operands of " + where);
-                 },
-                 [](const EmptyLine&) {},
-                 [](const Note&) {},
-             },
-             command);
+  std::visit(
+      Overloaded{
+          [&](const RepInImg& c) {
+            checkGamePath(c.archive.text, where + ", REPINIMG archive");
+            module1.imgPath = gamePath(saPath, c.archive.text);
+            RepInIMGSys(c.entry.text, c.file.text);
+            window_.makeVisible();
+          },
+          [&](const AddInImg& c) {
+            checkGamePath(c.archive.text, where + ", ADDINIMG archive");
+            module1.imgPath = gamePath(saPath, c.archive.text);
+            AddinImgSys(c.file.text);
+            window_.makeVisible();
+          },
+          [&](const Delete& c) {
+            checkNotEmpty(c.pattern.text, index, Delete::kCommand);
+            checkGamePath(c.pattern.text, where + ", DELETE file");
+            deleteMatching(fs_, gamePath(saPath, c.pattern.text));
+            window_.makeVisible();
+          },
+          [&](const Add& c) {
+            checkGamePath(c.dest.text, where + ", ADD destination");
+            window_.makeVisible();
+            copyIntoPlace(fs_, c.source.text, gamePath(saPath, c.dest.text), &label2_, false);
+            copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
+          },
+          [&](const MakeDir& c) {
+            checkNotEmpty(c.folder.text, index, MakeDir::kCommand);
+            checkGamePath(c.folder.text, where + ", MAKEDIR folder");
+            makeFolder(fs_, gamePath(saPath, c.folder.text));
+            window_.makeVisible();
+          },
+          [&](const TooFewFields& c) {
+            // The field reader read past the end of the scratch file.
+            throw RuntimeError(
+                err::kInputPastEnd,
+                std::string(kScratchFile) + ", the operands of " + where + ": " + describe(c));
+          },
+          [](const EmptyLine&) {},
+          [](const Note&) {},
+      },
+      command);
 }
 
 }  // namespace tamberlin

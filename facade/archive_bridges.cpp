@@ -5,6 +5,7 @@
 #include "facade/form1_install.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
+#include "platform/win_path.h"
 #include "ui/message_box.h"
 
 namespace tamberlin {
@@ -13,14 +14,15 @@ void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& out
   const std::string archive = module1.imgPath;
   // Reading a missing archive would make it, empty: a replacement has nothing to find there.
   if (!fs_.stat(archive).exists)
-    throw RuntimeError(err::kFileNotFound, "the archive " + archive + " (to replace entry \"" +
-                                               inStra + "\" in) does not exist");
+    throw RuntimeError(err::kFileNotFound, "the archive " + displayPath(archive) +
+                                               " (to replace entry \"" + inStra +
+                                               "\" in) does not exist");
   Module1& engine = archives_.engineFor(archive);
   engine.imgPath = archive;
   std::int32_t slot = archives_.find(archive, inStra);
   if (slot == 0)
     throw RuntimeError(err::kFileNotFound,
-                       missingEntryText(archives_.index(archive), inStra, archive));
+                       missingEntryText(archives_.index(archive), inStra, displayPath(archive)));
   // The engine takes a missing replacement file as nothing to do; for a script line that would
   // report a failed replacement as done.
   const FileInfo source = fs_.stat(outStra);

@@ -10,6 +10,7 @@
 namespace tamberlin {
 
 struct ArchiveSet::Archive {
+  std::string path;  ///< as first named
   Module1* engine = nullptr;
   std::unique_ptr<ListBox> list;
   std::unique_ptr<Module1> owned;
@@ -46,6 +47,7 @@ void ArchiveSet::registerKeys(Archive& a, const std::string& path) {
 
 void ArchiveSet::adopt(Module1& engine, const std::string& path) {
   auto a = std::make_unique<Archive>();
+  a->path = path;
   a->engine = &engine;
   engine.deferLastFlush(deferLastFlush_);
   registerKeys(*a, path);
@@ -55,6 +57,7 @@ void ArchiveSet::adopt(Module1& engine, const std::string& path) {
 ArchiveSet::Archive& ArchiveSet::archiveFor(const std::string& path) {
   if (Archive* known = lookup(path)) return *known;
   auto a = std::make_unique<Archive>();
+  a->path = path;
   a->list = std::make_unique<ListBox>();
   a->owned = std::make_unique<Module1>(fs_, status_, *a->list, boxes_);
   a->engine = a->owned.get();
@@ -71,6 +74,12 @@ ArchiveSet::Archive& ArchiveSet::archiveFor(const std::string& path) {
 
 Module1& ArchiveSet::engineFor(const std::string& path) {
   return *archiveFor(path).engine;
+}
+
+std::vector<std::string> ArchiveSet::paths() const {
+  std::vector<std::string> out;
+  for (const auto& a : archives_) out.push_back(a->path);
+  return out;
 }
 
 void ArchiveSet::deferLastFlush(bool on) {

@@ -40,6 +40,9 @@ class ArchiveSet {
   /// The name index of the archive at `path`, entries added so far included.
   const EntryIndex& index(const std::string& path);
 
+  /// The archives known, as first named, in the order they were.
+  std::vector<std::string> paths() const;
+
   /// Turns the deferred last flush (Module1::deferLastFlush) on or off for every engine of the
   /// set, those adopted or made later included.
   void deferLastFlush(bool on);

@@ -69,6 +69,11 @@ class Form1Install {
   /// Shows the file's path in an OK box, then adds the file to the archive at module1.imgPath.
   void AddinImgSys(const std::string& ffInputOmega);
 
+  /// Commands that ran to their end in this run (a failed one does not count).
+  std::size_t commandsDone() const { return commandsDone_; }
+  /// The archives the run has read or changed, as their lines named them.
+  std::vector<std::string> archivePaths() const { return archives_.paths(); }
+
   /// The scratch file that turns a command's operand text into fields, in the current folder.
   static constexpr const char* kScratchFile = "installing.tmp";
   /// The install script, in the current folder.
@@ -99,6 +104,7 @@ class Form1Install {
 
   ArchiveSet archives_;                  ///< one directory per archive the script names
   std::set<std::string> copiedFolders_;  ///< folders with renames not yet synced
+  std::size_t commandsDone_ = 0;
 };
 
 }  // namespace tamberlin

@@ -14,6 +14,11 @@ namespace tamberlin {
 /// Why `field` would leave the game folder; empty when it stays inside.
 std::string gamePathProblem(const std::string& field);
 
+/// What is wrong with `field` as a game path, as messages say it ("\"x:\a\" would leave the game
+/// folder (it names a drive)"; a ".." part is refused as such, whatever it climbs to); empty when
+/// it stays inside.
+std::string gamePathRefusal(const std::string& field);
+
 /// Throws RuntimeError 75 (Path/File access error) when `field` leaves the game folder. `where`
 /// names the line and the field ("ins.cfg line 4, ADD destination").
 void checkGamePath(const std::string& field, const std::string& where);

@@ -93,9 +93,9 @@ bool Planner::dirExists(const std::string& path) {
 }
 
 bool Planner::checkGame(const std::string& field, const char* role) {
-  std::string why = gamePathProblem(field);
-  if (why.empty()) return true;
-  problem(std::string(role) + " \"" + field + "\" would leave the game folder (" + why + ")");
+  std::string refusal = gamePathRefusal(field);
+  if (refusal.empty()) return true;
+  problem(std::string(role) + " " + refusal);
   return false;
 }
 
@@ -105,7 +105,7 @@ PlannedArchive& Planner::archive(const std::string& path) {
   if (it != archives_.end()) return it->second;
   PlannedArchive& a = archives_[k];
   if (!ro_.stat(path).exists) {
-    does("(the archive " + path + " is not there: it would be made, empty)");
+    does("(the archive " + displayPath(path) + " is not there: it would be made, empty)");
     return a;
   }
   a.exists = true;
@@ -113,7 +113,8 @@ PlannedArchive& Planner::archive(const std::string& path) {
   try {
     engine.read(path);
   } catch (const RuntimeError& e) {
-    problem("reading " + path + ": error " + std::to_string(e.number()) + ": " + e.text());
+    problem("reading " + displayPath(path) + ": error " + std::to_string(e.number()) + ": " +
+            e.text());
   }
   a.index = EntryIndex(engine.table());
   a.slots = engine.count();
@@ -121,7 +122,7 @@ PlannedArchive& Planner::archive(const std::string& path) {
 }
 
 DryRunSummary Planner::run() {
-  out_ << "Dry run: installing into " << saPath_ << " (nothing is changed)\n";
+  out_ << "Dry run: installing into " << displayPath(saPath_) << " (nothing is changed)\n";
   archive(saPath_ + "\\models\\gta3.img");
   std::vector<std::string> lines;
   try {
@@ -154,8 +155,7 @@ void Planner::planLine(std::size_t i, std::size_t total, const std::string& text
 }
 
 void Planner::plan(const script::TooFewFields& c) {
-  problem(std::string(commandName(c.command)) + " needs " + std::to_string(c.needs) +
-          " comma-separated fields (error 62)");
+  problem(describe(c) + " (error 62)");
 }
 
 void Planner::plan(const script::RepInImg& c) {
@@ -169,11 +169,12 @@ void Planner::plan(const script::RepInImg& c) {
   if (!ok) return;
   std::string path = gamePath(saPath_, c.archive.text);
   if (!archives_.count(key(path)) && !fileExists(path))
-    return problem("the archive " + path + " does not exist (error 53)");
+    return problem("the archive " + displayPath(path) + " does not exist (error 53)");
   PlannedArchive& a = archive(path);
   std::int32_t slot = a.index.find(entry);
-  if (slot == 0) return problem(missingEntryText(a.index, entry, path));
-  does("replace entry " + std::to_string(slot) + " \"" + entry + "\" of " + path + " with " + file);
+  if (slot == 0) return problem(missingEntryText(a.index, entry, displayPath(path)));
+  does("replace entry " + std::to_string(slot) + " \"" + entry + "\" of " + displayPath(path) +
+       " with " + file);
 }
 
 void Planner::plan(const script::AddInImg& c) {
@@ -195,7 +196,7 @@ void Planner::plan(const script::AddInImg& c) {
   IMGEntry e;
   e.fileName = addedNameField(encoded.bytes, a.slots > 0);
   a.index.add(++a.slots, e);
-  does("show the box \"" + file + "\", then add it to " + path + " as entry " +
+  does("show the box \"" + file + "\", then add it to " + displayPath(path) + " as entry " +
        std::to_string(a.slots) + " \"" + name + "\"");
 }
 
@@ -217,11 +218,12 @@ void Planner::plan(const script::Delete& c) {
     if (key(parentPath(path)) == dirKey && matchesPattern(baseName(path), baseName(pattern)))
       gone.push_back(path);
   }
-  if (gone.empty()) return does("delete " + pattern + ": matches nothing, nothing to do");
+  if (gone.empty())
+    return does("delete " + displayPath(pattern) + ": matches nothing, nothing to do");
   for (const std::string& p : gone) {
     deletedFiles_.insert(key(p));
     madeFiles_.erase(key(p));
-    does("delete " + p);
+    does("delete " + displayPath(p));
   }
 }
 
@@ -235,12 +237,14 @@ void Planner::plan(const script::Add& c) {
   if (!ok) return;
   std::string dest = gamePath(saPath_, c.dest.text);
   if (!dirExists(parentPath(dest)))
-    return problem("the destination's folder " + parentPath(dest) + " does not exist (error 76)");
-  if (dirExists(dest)) return problem("the destination " + dest + " is a folder (error 75)");
+    return problem("the destination's folder " + displayPath(parentPath(dest)) +
+                   " does not exist (error 76)");
+  if (dirExists(dest))
+    return problem("the destination " + displayPath(dest) + " is a folder (error 75)");
   bool replaces = fileExists(dest);
   madeFiles_[key(dest)] = dest;
   deletedFiles_.erase(key(dest));
-  does("copy " + source + " to " + dest +
+  does("copy " + source + " to " + displayPath(dest) +
        (replaces ? " (replacing the file there)" : " (new file)"));
 }
 
@@ -249,12 +253,14 @@ void Planner::plan(const script::MakeDir& c) {
   if (field.empty()) return problem("MAKEDIR with an empty field names the game folder itself");
   if (!checkGame(field, "the folder")) return;
   std::string dir = gamePath(saPath_, field);
-  if (dirExists(dir)) return does("make folder " + dir + ": already there, nothing to do");
-  if (fileExists(dir)) return problem(dir + " is a file, not a folder (error 75)");
+  if (dirExists(dir))
+    return does("make folder " + displayPath(dir) + ": already there, nothing to do");
+  if (fileExists(dir)) return problem(displayPath(dir) + " is a file, not a folder (error 75)");
   if (!dirExists(parentPath(dir)))
-    return problem("the parent of " + dir + " does not exist (error 76): make it first");
+    return problem("the parent of " + displayPath(dir) +
+                   " does not exist (error 76): make it first");
   madeDirs_.insert(key(dir));
-  does("make folder " + dir);
+  does("make folder " + displayPath(dir));
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ std::vector<std::string> filesMatching(FileSystem& fs, const std::string& patter
   if (!hasWildcard(namePattern)) {
     FileInfo info = fs.stat(pattern);
     if (namePattern.empty() || (info.exists && info.isDir))
-      throw RuntimeError(err::kPathFileAccess, pattern + " is a folder; DELETE deletes files only");
+      throw RuntimeError(err::kPathFileAccess,
+                         displayPath(pattern) + " is a folder; DELETE deletes files only");
     if (info.exists) out.push_back(pattern);
     return out;
   }
@@ -38,7 +39,8 @@ std::size_t deleteMatching(FileSystem& fs, const std::string& pattern) {
 bool makeFolder(FileSystem& fs, const std::string& path) {
   FileInfo info = fs.stat(path);
   if (info.exists && info.isDir) return false;
-  if (info.exists) throw RuntimeError(err::kPathFileAccess, path + " is a file, not a folder");
+  if (info.exists)
+    throw RuntimeError(err::kPathFileAccess, displayPath(path) + " is a file, not a folder");
   fs.makeDir(path);
   return true;
 }
@@ -62,9 +64,9 @@ void checkDestination(FileSystem& fs, const std::string& dest) {
   std::string dir = parentPath(dest);
   FileInfo folder = fs.stat(dir.empty() ? "." : dir);
   if (!folder.exists || !folder.isDir)
-    throw RuntimeError(err::kPathNotFound, dest + " (its folder does not exist)");
+    throw RuntimeError(err::kPathNotFound, displayPath(dest) + " (its folder does not exist)");
   if (baseName(dest).empty() || fs.stat(dest).isDir)
-    throw RuntimeError(err::kPathFileAccess, dest + " is a folder");
+    throw RuntimeError(err::kPathFileAccess, displayPath(dest) + " is a folder");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "imgarchive/img_archive.h"
 
 #include <algorithm>
+#include <map>
 
 #include "imgarchive/add_plan.h"
 #include "installscript/containment.h"
@@ -87,11 +88,12 @@ class Linter {
   void line(std::size_t n, const RawLine& raw);
 
  private:
-  void add(LintLevel level, const std::string& text) {
-    r_.messages.push_back({n_, level, text});
-    if (level == LintLevel::Error) ++r_.errors;
-    if (level == LintLevel::Warning) ++r_.warnings;
+  void add(LintLevel level, const std::string& text) { addFinding(r_, n_, level, text); }
+  /// A warning of a kind that may come on many lines: said once per file with its lines.
+  void warn(const std::string& text, const char* group, const char* hint = "") {
+    addFinding(r_, n_, LintLevel::Warning, text, "ins.cfg", group, hint);
   }
+  bool prose(const Field& f, const char* word);
   // What a line means, then what is wrong with it.
   void check(const script::Line& l, const script::RepInImg& c);
   void check(const script::Line& l, const script::AddInImg& c);
@@ -122,9 +124,12 @@ void Linter::line(std::size_t n, const RawLine& raw) {
   if (script::commandOf(l.command) != ScriptCommand::None) ++r_.commands;
   std::visit([this, &l](const auto& c) { check(l, c); }, l.command);
   if (raw.loneLf)
-    add(LintLevel::Warning,
+    warn(
         "the line ends in a lone LF; save the script with CR LF line ends "
-        "(readers that end lines at CR only see one long line)");
+        "(readers that end lines at CR only see one long line)",
+        "end with LF alone",
+        "save the script with CR LF line ends (readers that end lines at CR only see one long "
+        "line)");
 }
 
 void Linter::check(const script::Line&, const script::EmptyLine&) {
@@ -146,7 +151,8 @@ void Linter::check(const script::Line&, const script::Note& c) {
   add(LintLevel::Meaning, "note");
   std::string near = resembledWord(text);
   if (!near.empty())
-    add(LintLevel::Warning, "this looks like a misspelt " + near + "; as written it is a note");
+    warn("this looks like a misspelt " + near + "; as written it is a note",
+         "look like a misspelt command word", "as written they are notes");
 }
 
 void Linter::check(const script::Line& l, const script::TooFewFields& c) {
@@ -156,9 +162,7 @@ void Linter::check(const script::Line& l, const script::TooFewFields& c) {
   for (const Field& x : c.fields)
     if (x.unclosed)
       add(LintLevel::Error, "a double quote does not close: it takes in the commas after it");
-  add(LintLevel::Error, word + " needs " + std::to_string(c.needs) +
-                            " comma-separated fields, the line has " +
-                            std::to_string(c.fields.size()));
+  add(LintLevel::Error, describe(c));
 }
 
 void Linter::check(const script::Line& l, const script::RepInImg& c) {
@@ -186,6 +190,7 @@ void Linter::check(const script::Line& l, const script::Delete& c) {
   add(LintLevel::Meaning, "DELETE: delete the game's files " + quoted(c.pattern.text));
   runOn(c.kCommand, l.operand);
   checkFields({&c.pattern}, l.extraFields);
+  prose(c.pattern, "DELETE");
   gamePathField(c.pattern.text, "the file to delete");
 }
 
@@ -194,6 +199,7 @@ void Linter::check(const script::Line& l, const script::Add& c) {
       "ADD: copy " + quoted(c.source.text) + " to the game's " + quoted(c.dest.text));
   runOn(c.kCommand, l.operand);
   checkFields({&c.source, &c.dest}, l.extraFields);
+  if (!prose(c.source, "ADD")) prose(c.dest, "ADD");
   source(c.source.text, "the source");
   gamePathField(c.dest.text, "the destination");
 }
@@ -210,8 +216,9 @@ void Linter::runOn(ScriptCommand c, const std::string& operand) {
   if (operand.empty() || !(isLetter(operand[0]) || (operand[0] >= '0' && operand[0] <= '9')))
     return;
   const std::string word = commandName(c);
-  add(LintLevel::Warning, "\"" + word + "\" runs on into \"" + operand.substr(0, 12) +
-                              "\": the line is " + word + " with the operands \"" + operand + "\"");
+  warn("\"" + word + "\" runs on into \"" + operand.substr(0, 12) + "\": the line is " + word +
+           " with the operands \"" + operand + "\"",
+       "run a command word on into its operands", "the word is read from the line's first letters");
 }
 
 void Linter::checkFields(const std::vector<const Field*>& fields, bool extra) {
@@ -219,18 +226,38 @@ void Linter::checkFields(const std::vector<const Field*>& fields, bool extra) {
     const std::string which = "field " + std::to_string(i + 1);
     if (fields[i]->unclosed) add(LintLevel::Error, which + ": the double quote does not close");
     if (fields[i]->junkAfterQuote)
-      add(LintLevel::Warning, which + ": text after the closing quote is ignored");
+      warn(which + ": text after the closing quote is ignored",
+           "have text after a closing quote, which is ignored");
     if (fields[i]->innerQuote)
-      add(LintLevel::Warning, which +
-                                  ": a double quote inside an unquoted field is kept as a "
-                                  "character; quote the whole field instead");
+      warn(which +
+               ": a double quote inside an unquoted field is kept as a character; quote the "
+               "whole field instead",
+           "have a double quote inside an unquoted field",
+           "it is kept as a character; quote the whole field instead");
   }
   if (extra)
-    add(LintLevel::Warning, "fields after the " + std::to_string(fields.size()) +
-                                (fields.size() == 1   ? "st"
-                                 : fields.size() == 2 ? "nd"
-                                                      : "rd") +
-                                " are ignored");
+    warn("fields after the " + std::to_string(fields.size()) +
+             (fields.size() == 1   ? "st"
+              : fields.size() == 2 ? "nd"
+                                   : "rd") +
+             " are ignored",
+         "have fields after those the command reads, which are ignored");
+}
+
+/// A field of blank-separated words without a path's marks ("the old backups first"): the line
+/// is likely a sentence that begins with a command word. Returns true when it said so.
+bool Linter::prose(const Field& f, const char* word) {
+  const std::string& t = f.text;
+  if (f.quoted || t.find(' ') == std::string::npos) return false;
+  if (t.find_first_of("\\/.*?:") != std::string::npos) return false;
+  std::size_t words = 0;
+  for (std::size_t i = 0; i < t.size(); ++i)
+    if (t[i] != ' ' && (i == 0 || t[i - 1] == ' ')) ++words;
+  if (words < 2) return false;
+  warn(std::string("this reads like a sentence: as a command it is ") + word + " of \"" + t +
+           "\"; begin a note with \";\"",
+       "read like sentences that begin with a command word", "begin a note with \";\"");
+  return true;
 }
 
 void Linter::source(const std::string& path, const char* role) {
@@ -243,10 +270,8 @@ void Linter::source(const std::string& path, const char* role) {
 void Linter::gamePathField(const std::string& field, const char* role) {
   if (field.empty())
     return add(LintLevel::Error, std::string(role) + " is empty: it names the game folder itself");
-  std::string why = gamePathProblem(field);
-  if (!why.empty())
-    add(LintLevel::Error,
-        std::string(role) + " \"" + field + "\" leaves the game folder (" + why + ")");
+  std::string refusal = gamePathRefusal(field);
+  if (!refusal.empty()) add(LintLevel::Error, std::string(role) + " " + refusal);
 }
 
 void Linter::entryName(const std::string& name, const char* role) {
@@ -266,10 +291,7 @@ namespace {
 
 /// Findings about the file as a whole, reported before its lines.
 void wholeFile(const std::string& bytes, std::size_t lines, LintReport& r) {
-  auto error = [&r](const std::string& text) {
-    r.messages.push_back({0, LintLevel::Error, text});
-    ++r.errors;
-  };
+  auto error = [&r](const std::string& text) { addFinding(r, 0, LintLevel::Error, text); };
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
     error(
         "the file begins with a UTF-8 byte order mark, which becomes part of the first line "
@@ -291,30 +313,72 @@ LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists
   return report;
 }
 
-LintReport lintModFolder(FileSystem& fs, const std::string& modDir) {
-  std::string bytes;
+namespace {
+
+/// The bytes of the mod's file `name`, or nothing after an error saying it cannot be read.
+bool readModFile(FileSystem& fs, const std::string& modDir, const char* name, std::string& bytes,
+                 LintReport& r) {
   try {
-    bytes = readWholeFile(fs, joinPath(modDir, "ins.cfg"));
+    bytes = readWholeFile(fs, joinPath(modDir, name));
+    return true;
   } catch (const RuntimeError& e) {
-    LintReport r;
-    r.messages.push_back({0, LintLevel::Error, "cannot read ins.cfg: " + e.text()});
-    r.errors = 1;
-    return r;
+    addFinding(r, 0, LintLevel::Error, std::string("cannot read ") + name + ": " + e.text(), name);
+    return false;
   }
-  return lintScript(bytes, [&fs, &modDir](const std::string& p) {
-    FileInfo info = fs.stat(isAbsoluteProgramPath(p) ? p : modDir + "\\" + p);
-    return info.exists && !info.isDir;
-  });
+}
+
+/// "1-14", "3, 7, 9-12".
+std::string lineRanges(const std::vector<std::size_t>& lines) {
+  std::string out;
+  for (std::size_t i = 0; i < lines.size();) {
+    std::size_t j = i;
+    while (j + 1 < lines.size() && lines[j + 1] == lines[j] + 1) ++j;
+    if (!out.empty()) out += ", ";
+    out += std::to_string(lines[i]);
+    if (j > i) out += "-" + std::to_string(lines[j]);
+    i = j + 1;
+  }
+  return out;
+}
+
+void printMessage(const LintMessage& m, TextWriter& out) {
+  out << m.file;
+  if (m.line > 0) out << ":" << m.line;
+  out << ": ";
+  if (m.level == LintLevel::Error) out << "error: ";
+  if (m.level == LintLevel::Warning) out << "warning: ";
+  out << m.text << "\n";
+}
+
+}  // namespace
+
+LintReport lintModFolder(FileSystem& fs, const std::string& modDir) {
+  LintReport r;
+  std::string bytes;
+  if (readModFile(fs, modDir, "ins.cfg", bytes, r)) {
+    r = lintScript(bytes, [&fs, &modDir](const std::string& p) {
+      FileInfo info = fs.stat(isAbsoluteProgramPath(p) ? p : modDir + "\\" + p);
+      return info.exists && !info.isDir;
+    });
+  }
+  if (readModFile(fs, modDir, "text.cfg", bytes, r)) lintTextCfg(bytes, r);
+  if (readModFile(fs, modDir, "image.jpg", bytes, r)) lintBanner(bytes, r);
+  return r;
 }
 
 void printLint(const LintReport& report, TextWriter& out) {
+  // Warnings of one group on several lines of a file are said once, after the lines.
+  std::map<std::pair<std::string, std::string>, std::vector<std::size_t>> groups;
+  for (const LintMessage& m : report.messages)
+    if (!m.group.empty()) groups[{m.file, m.group}].push_back(m.line);
+  for (const LintMessage& m : report.messages)
+    if (m.group.empty() || groups[{m.file, m.group}].size() == 1) printMessage(m, out);
   for (const LintMessage& m : report.messages) {
-    out << "ins.cfg";
-    if (m.line > 0) out << ":" << m.line;
-    out << ": ";
-    if (m.level == LintLevel::Error) out << "error: ";
-    if (m.level == LintLevel::Warning) out << "warning: ";
-    out << m.text << "\n";
+    auto it = groups.find({m.file, m.group});
+    if (it == groups.end() || it->second.size() < 2) continue;
+    out << m.file << ": warning: " << it->second.size() << " lines " << m.group << ": "
+        << lineRanges(it->second) << (m.hint.empty() ? "" : "; " + m.hint) << "\n";
+    groups.erase(it);
   }
   out << "ins.cfg: " << report.lines << " lines, " << report.commands << " commands, "
       << report.errors << (report.errors == 1 ? " error, " : " errors, ") << report.warnings

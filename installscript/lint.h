@@ -1,6 +1,7 @@
 #pragma once
-// Checking an install script for its author, without a game folder: what each line means, and
-// what would go wrong or be silently ignored when it runs.
+// Checking a mod for its author, without a game folder: what each line of its script means, what
+// would go wrong or be silently ignored when it runs, and whether the wizard can load its texts
+// ("text.cfg") and its banner ("image.jpg").
 
 #include <cstddef>
 #include <functional>
@@ -15,9 +16,15 @@ class TextWriter;
 enum class LintLevel { Meaning, Warning, Error };
 
 struct LintMessage {
-  std::size_t line = 0;  ///< 1-based; 0 for the script as a whole
+  std::size_t line = 0;  ///< 1-based; 0 for the file as a whole
   LintLevel level = LintLevel::Meaning;
   std::string text;
+  std::string file = "ins.cfg";
+  /// For a warning that may come on many lines: what the lines have in common ("end with LF
+  /// alone"), and what to do about it. A file's warnings of one group are printed once, with
+  /// their count and lines.
+  std::string group;
+  std::string hint;
 };
 
 struct LintReport {
@@ -44,11 +51,24 @@ using SourceExists = std::function<bool(const std::string& path)>;
 ///   that take only CR as a line end see one long line).
 LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists);
 
-/// Lints "ins.cfg" in the folder `modDir` (sources relative to that folder). A missing script
-/// is one error.
+/// Lints "ins.cfg" in the folder `modDir` (sources relative to that folder), then "text.cfg" and
+/// "image.jpg" (lintTextCfg, lintBanner). A missing file is one error.
 LintReport lintModFolder(FileSystem& fs, const std::string& modDir);
 
-/// Prints the report as "ins.cfg:LINE: level: text" lines and a closing summary.
+/// Lints the bytes of a "text.cfg": groups of five lines, the last group cut short by the file's
+/// end (also by an empty line after the fifth) being an error that names its line.
+void lintTextCfg(const std::string& bytes, LintReport& report);
+
+/// Lints the bytes of an "image.jpg": a picture the wizard's loaders can decode (bannerProblem).
+void lintBanner(const std::string& bytes, LintReport& report);
+
+/// Adds a finding of `level` at `line` of `file` to `report`, counting it.
+void addFinding(LintReport& report, std::size_t line, LintLevel level, const std::string& text,
+                const std::string& file = "ins.cfg", const std::string& group = {},
+                const std::string& hint = {});
+
+/// Prints the report as "FILE:LINE: level: text" lines (a group of warnings on several lines as
+/// one line with their count and lines) and a closing summary.
 void printLint(const LintReport& report, TextWriter& out);
 
 }  // namespace tamberlin

@@ -72,5 +72,10 @@ Line parseFields(const RecognisedLine& recognised, const std::string& fieldText,
   return line;
 }
 
+std::string describe(const TooFewFields& c) {
+  return std::string(commandName(c.command)) + " needs " + std::to_string(c.needs) +
+         " comma-separated fields, the line has " + std::to_string(c.fields.size());
+}
+
 }  // namespace script
 }  // namespace tamberlin

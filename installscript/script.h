@@ -70,6 +70,9 @@ struct Overloaded : F... {
 template <class... F>
 Overloaded(F...) -> Overloaded<F...>;
 
+/// "ADD needs 2 comma-separated fields, the line has 1".
+std::string describe(const TooFewFields& c);
+
 /// The command word of `c`; None for an empty line or a note.
 ScriptCommand commandOf(const Command& c);
 

@@ -2,6 +2,7 @@
 // winerror.h, spelled out here so that the mapping needs no Windows header and its test runs on
 // every build machine.
 #include "platform/runtime_error.h"
+#include "platform/win_path.h"
 
 namespace tamberlin {
 namespace {
@@ -92,7 +93,8 @@ int errorNumberOf(unsigned long code) {
 
 }  // namespace
 
-RuntimeError errorFromWin32(unsigned long code, const std::string& path) {
+RuntimeError errorFromWin32(unsigned long code, const std::string& programPath) {
+  const std::string path = windowsDisplayPath(programPath);
   int number = errorNumberOf(code);
   // A code without a meaning of its own keeps its value in the detail, so a report from a
   // player's machine can still be traced.

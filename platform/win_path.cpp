@@ -57,6 +57,40 @@ std::string joinPath(const std::string& dir, const std::string& name) {
   return dir + sep + name;
 }
 
+namespace {
+
+std::string withSeparator(const std::string& path, char sep, bool keepNetworkPrefix) {
+  const bool network =
+      keepNetworkPrefix && path.size() >= 2 && isPathSeparator(path[0]) && isPathSeparator(path[1]);
+  std::string out;
+  std::size_t i = 0;
+  if (network) {
+    out.assign(2, sep);
+    while (i < path.size() && isPathSeparator(path[i])) ++i;
+  }
+  for (; i < path.size(); ++i) {
+    if (!isPathSeparator(path[i]))
+      out += path[i];
+    else if (out.empty() || out.back() != sep)
+      out += sep;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string displayPath(const std::string& path) {
+#ifdef _WIN32
+  return withSeparator(path, '\\', true);
+#else
+  return withSeparator(path, '/', false);
+#endif
+}
+
+std::string windowsDisplayPath(const std::string& path) {
+  return withSeparator(path, '\\', true);
+}
+
 wchar_t upperCase(wchar_t c) {
 #ifdef _WIN32
   // The C library's towupper knows only ASCII in its default "C" locale; the system's own

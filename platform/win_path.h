@@ -30,6 +30,14 @@ std::string parentPath(const std::string& path);
 /// Joins a folder and a name with one separator of the native kind.
 std::string joinPath(const std::string& dir, const std::string& name);
 
+/// `path` as this platform writes paths, for messages: every separator the native one, runs of
+/// them one ("/games/GTA\\models\gta3.img" becomes "/games/GTA/models/gta3.img" on Linux). A
+/// network prefix ("\\\\server") stays on Windows.
+std::string displayPath(const std::string& path);
+
+/// `path` as Windows writes paths, whatever the host: for texts about Windows' own calls.
+std::string windowsDisplayPath(const std::string& path);
+
 /// The upper case of a character for comparing names, the same whatever locale the process
 /// runs in (letters beyond ASCII included: "é" gives "É").
 wchar_t upperCase(wchar_t c);

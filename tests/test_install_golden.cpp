@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/win_path.h"
 #include "support/archive_fixture.h"
 #include "support/fault_file_system.h"
 #include "support/install_rig.h"
@@ -203,7 +204,7 @@ TEST_F(GoldenInstall, DryRunFollowsWhatEarlierLinesWouldDo) {
   ProgramRun run = install({"--dry-run"});
   EXPECT_EQ(run.exitCode, 0) << run.out;
   for (const char* deleted : {"data\\new.bak", "data\\old.bak", "data\\OTHER.BAK"})
-    EXPECT_NE(run.out.find(std::string("delete ") + game + "\\" + deleted + "\n"),
+    EXPECT_NE(run.out.find("delete " + displayPath(game + "\\" + deleted) + "\n"),
               std::string::npos)
         << deleted << "\n"
         << run.out;

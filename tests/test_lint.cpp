@@ -4,6 +4,7 @@
 
 #include "installscript/lint.h"
 #include "installscript/script_file.h"
+#include "platform/text_writer.h"
 #include "support/archive_fixture.h"
 #include "support/run_program.h"
 
@@ -76,10 +77,10 @@ TEST(Lint, MissingSourcesAndPathsLeavingTheGame) {
       "REPINIMG ..\\gta3.img, a.dff, car.dff\r\n",
       {"car.dff"});
   EXPECT_TRUE(has(at(r, 1, LintLevel::Error), "\"gone.dff\" does not exist"));
-  EXPECT_TRUE(has(at(r, 2, LintLevel::Error), "leaves the game folder"));
+  EXPECT_TRUE(has(at(r, 2, LintLevel::Error), "leave the game folder"));
   EXPECT_TRUE(has(at(r, 3, LintLevel::Error), "names the game folder itself"));
-  EXPECT_TRUE(has(at(r, 4, LintLevel::Error), "leaves the game folder"));
-  EXPECT_TRUE(has(at(r, 5, LintLevel::Error), "leaves the game folder"));
+  EXPECT_TRUE(has(at(r, 4, LintLevel::Error), "leave the game folder"));
+  EXPECT_TRUE(has(at(r, 5, LintLevel::Error), "leave the game folder"));
   EXPECT_EQ(r.errors, 5u);
 }
 
@@ -115,9 +116,56 @@ TEST(Lint, WholeFileProblems) {
   EXPECT_EQ(lint(many.substr(2)).errors, 0u);
 }
 
+TEST(Lint, ModFilesAsTheWizardLoadsThem) {
+  const std::string jpeg = test::readBytes(TAMBERLIN_SOURCE_DIR "/examples/sample-mod/image.jpg");
+  struct Case {
+    std::string textCfg, banner;
+    std::size_t errors;
+    std::string finding;  ///< part of the one finding expected; empty for none
+  } cases[] = {
+      {"1\r\n2\r\n3\r\n4\r\n5", jpeg, 0, ""},
+      {"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n", jpeg, 1, "group from line 6 is cut short"},
+      {"1\r\n2\r\n3\r\n4\r\n5\r\n\r\n", jpeg, 1, "an empty line after the fifth"},
+      {"", jpeg, 0, "the file is empty"},
+      {"1\r\n2\r\n3\r\n4\r\n5", jpeg.substr(0, jpeg.size() / 3), 1, "cut short"},
+      {"1\r\n2\r\n3\r\n4\r\n5", "GIF89a", 1, "no size"},
+      {"1\r\n2\r\n3\r\n4\r\n5", "hello, world", 1, "not a picture"},
+  };
+  for (const Case& c : cases) {
+    LintReport r;
+    lintTextCfg(c.textCfg, r);
+    lintBanner(c.banner, r);
+    EXPECT_EQ(r.errors, c.errors) << c.textCfg;
+    ASSERT_EQ(r.messages.size(), c.finding.empty() ? 0u : 1u) << c.textCfg;
+    if (!c.finding.empty()) {
+      EXPECT_TRUE(has({r.messages[0].text}, c.finding)) << c.textCfg;
+    }
+  }
+}
+
+TEST(Lint, AWarningOnManyLinesIsSaidOnceWithItsLines) {
+  std::string script;
+  for (int i = 0; i < 14; ++i) script += "MAKEDIR x\n";
+  script += "Delete the old backups first\r\nDELETE data\\old files\\*.bak\r\n";
+  LintReport r = lint(script);
+  EXPECT_TRUE(has(at(r, 15, LintLevel::Warning), "reads like a sentence"));
+  EXPECT_TRUE(at(r, 16, LintLevel::Warning).empty()) << "a path with blanks is no sentence";
+  std::string text;
+  TextWriter out(text);
+  printLint(r, out);
+  EXPECT_NE(text.find("ins.cfg: warning: 14 lines end with LF alone: 1-14; save"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("ins.cfg:3: warning"), std::string::npos) << text;
+  EXPECT_NE(text.find("ins.cfg:15: warning: this reads like a sentence"), std::string::npos);
+}
+
 TEST(LintCommand, ChecksAModFolderAndExitsOneOnErrors) {
   TempDir mod;
   writeBytes(mod.file("car.dff"), "c");
+  writeBytes(mod.file("text.cfg"), "1\r\n2\r\n3\r\n4\r\n5\r\n");
+  writeBytes(mod.file("image.jpg"),
+             test::readBytes(TAMBERLIN_SOURCE_DIR "/examples/sample-mod/image.jpg"));
   writeBytes(mod.file("ins.cfg"), "ADD car.dff, models\\car.dff\r\n");
   auto ok = runProgram(TAMBERLIN_BINARY, {"lint", mod.path()});
   EXPECT_EQ(ok.exitCode, 0) << ok.out << ok.err;

@@ -23,6 +23,18 @@ TEST(WinPath, DrivesAndRoots) {
   EXPECT_FALSE(isAbsoluteProgramPath("x\\y"));
 }
 
+TEST(WinPath, DisplayedPathsUseTheNativeSeparatorOnce) {
+#ifdef _WIN32
+  EXPECT_EQ(displayPath("C:/games/GTA\\\\models\\gta3.img"), "C:\\games\\GTA\\models\\gta3.img");
+  EXPECT_EQ(displayPath("\\\\server\\share//x"), "\\\\server\\share\\x");
+#else
+  EXPECT_EQ(displayPath("/games/GTA San Andreas\\\\models\\gta3.img"),
+            "/games/GTA San Andreas/models/gta3.img");
+  EXPECT_EQ(displayPath("//x/"), "/x/");
+#endif
+  EXPECT_EQ(displayPath("car.dff"), "car.dff");
+}
+
 TEST(WinPath, NamesCompareWithoutRegardToCaseBeyondAscii) {
   EXPECT_TRUE(sameNameIgnoringCase("MODELS", "models"));
   EXPECT_TRUE(sameNameIgnoringCase("Caf\xc3\xa9", "CAF\xc3\x89"));  // Café, CAFÉ
