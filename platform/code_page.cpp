@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <sstream>
 
 namespace tamberlin {
 namespace {
@@ -71,11 +70,13 @@ bool matches(const std::string& pattern, const LocaleName& locale) {
          (want.modifier.empty() || want.modifier == locale.modifier);
 }
 
-bool matchesAny(const char* patterns, const LocaleName& locale) {
-  std::istringstream words(patterns);
-  std::string pattern;
-  while (words >> pattern)
-    if (matches(pattern, locale)) return true;
+// Split by hand: a string stream would link the C++ library's locale support into the exe.
+bool matchesAny(const std::string& patterns, const LocaleName& locale) {
+  for (std::size_t from = 0; from < patterns.size();) {
+    const std::size_t end = std::min(patterns.find(' ', from), patterns.size());
+    if (end > from && matches(patterns.substr(from, end - from), locale)) return true;
+    from = end + 1;
+  }
   return false;
 }
 
