@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/code_page_option.h"
 #include "app/command.h"
 #include "app/console_boxes.h"
 #include "facade/form1_install.h"
@@ -24,12 +25,18 @@ namespace tamberlin {
 namespace {
 
 const char kUsage[] =
-    "usage: tamberlin install GAME_DIR [--continue-on-error] [--dry-run] [--verbose] [--help]\n"
+    "usage: tamberlin install GAME_DIR [--continue-on-error] [--dry-run] [--verbose]\n"
+    "                        [--codepage N] [--help]\n"
     "  Run in the mod's folder (it holds ins.cfg). GAME_DIR is the game's folder, the one\n"
     "  that holds gta_sa.exe.\n"
     "  --continue-on-error  answer Yes to the archive engine's error questions (default No)\n"
     "  --dry-run            print what each line would do and check it; change nothing\n"
     "  --verbose            print the status line's texts as well\n";
+
+/// The usage text with the code page option.
+std::string usage() {
+  return std::string(kUsage) + kCodePageUsage;
+}
 
 /// One progress line per script line on stderr: "[12/40] ADD car.dff, models\car.dff".
 class ConsoleWindow : public InstallWindow {
@@ -78,14 +85,14 @@ bool parse(const std::vector<std::string>& args, Options& o) {
     } else if (a == "--verbose" || a == "-v") {
       o.verbose = true;
     } else if (a.rfind("--", 0) == 0 || !o.gameDir.empty()) {
-      standardErr() << "tamberlin install: unexpected argument '" << a << "'\n" << kUsage;
+      standardErr() << "tamberlin install: unexpected argument '" << a << "'\n" << usage();
       return false;
     } else {
       o.gameDir = a;
     }
   }
   if (o.gameDir.empty()) {
-    standardErr() << "tamberlin install: GAME_DIR is missing\n" << kUsage;
+    standardErr() << "tamberlin install: GAME_DIR is missing\n" << usage();
     return false;
   }
   return true;
@@ -155,11 +162,13 @@ int install(const Options& o, const std::string& saPath) {
   return 1;  // ImgInstall always ends the program; returning means something went wrong.
 }
 
-int installCommand(const std::vector<std::string>& args) {
+int installCommand(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  if (!takeCodePageOption(args, "install", standardErr())) return 2;
   Options o;
   if (!parse(args, o)) return 2;
   if (o.help) {
-    standardOut() << kUsage;
+    standardOut() << usage();
     return 0;
   }
   FileSystem& fs = programFileSystem();

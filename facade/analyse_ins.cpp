@@ -82,7 +82,15 @@ std::string Form1Install::throughScratch(const std::string& operand) {
 }
 
 void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
-  const script::Line parsed = script::parseFields(line, throughScratch(line.operand), index + 1);
+  std::string scratch;
+  try {
+    scratch = throughScratch(line.operand);
+  } catch (const RuntimeError& e) {
+    // Operands the code page cannot hold: bytes of the script that are no character of it.
+    if (e.number() != err::kBadFileNameOrNumber) throw;
+    throw RuntimeError(e.number(), scriptLineName(index) + ": " + e.detail());
+  }
+  const script::Line parsed = script::parseFields(line, scratch, index + 1);
   try {
     runCommandFields(index, parsed.command);
     ++commandsDone_;

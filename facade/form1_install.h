@@ -51,8 +51,8 @@ class Form1Install {
   Module1 module1;                    ///< the archive engine
 
   /// Appends the lines of "ins.cfg" (current folder; CR, CR LF or LF end a line; decoded from
-  /// Windows-1252) to insLines from slot numNumHH on. Error 52 when the script cannot be opened,
-  /// 9 past kMaxLines lines.
+  /// the ANSI code page) to insLines from slot numNumHH on. Error 52 when the script cannot be
+  /// opened, 9 past kMaxLines lines.
   void ReadINS();
   /// Runs lines 0 .. numNumHH - 1 in order against saPath. The first error stops it and passes
   /// up, naming the line; what earlier lines did stays done. Archive changes defer their last

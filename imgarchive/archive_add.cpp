@@ -53,9 +53,11 @@ void moveEntries(ArchiveEdit& edit, const std::vector<Move>& moves) {
 }  // namespace
 
 std::int32_t ImgArchive::add(const std::string& source, const std::string& name) {
+  // Names are bytes in the archive: one the code page cannot hold is refused, never made "?".
+  const std::string ansiName = ansiBytes(name, "the entry name \"" + name + "\"");
   auto archive = openForChange();
   auto input = fs_.open(source, OpenMode::Read);
-  addTo(*archive, *input, utf8ToAnsi(name));
+  addTo(*archive, *input, ansiName);
   input->close();
   archive->close();
   return count();

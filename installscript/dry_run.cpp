@@ -180,6 +180,10 @@ void Planner::planLine(std::size_t i, std::size_t total, const std::string& text
   }
   ++summary_.commands;
   out_ << tag << text << "\n";
+  // The executor writes the operands to the scratch file in the code page first.
+  const AnsiEncoding scratch = encodeAnsi(line.operand);
+  if (!scratch.ok())
+    return problem(unencodableText("the operands", scratch.missing) + " (error 52)");
   std::visit([this](const auto& c) { plan(c); }, line.command);
 }
 
@@ -230,8 +234,12 @@ void Planner::plan(const script::AddInImg& c) {
   PlannedArchive& a = archive(path);
   // Named as the engine names it, so that a later replace line finds what the engine would.
   const std::string name = addedEntryName(file);
+  const AnsiEncoding encoded = encodeAnsi(name);
+  if (!encoded.ok())
+    return problem(unencodableText("the entry name \"" + name + "\"", encoded.missing) +
+                   " (error 52)");
   IMGEntry e;
-  e.fileName = addedNameField(utf8ToAnsi(name), a.slots > 0);
+  e.fileName = addedNameField(encoded.bytes, a.slots > 0);
   a.index.add(++a.slots, e);
   does("show the box \"" + file + "\", then add it to " + displayPath(path) + " as entry " +
        std::to_string(a.slots) + " \"" + name + "\"");

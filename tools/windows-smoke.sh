@@ -207,6 +207,64 @@ for arch in $exes; do
   times+="${times:+, }tamberlin-$arch.exe $((SECONDS - start))s"
 done
 
+# A mod saved on a Cyrillic system, installed under a Russian locale: Wine takes its ANSI code
+# page from LANG, but only for a locale the machine has. The caption must read back right
+# through the driver, the files must land under their own names, and the tree and archive must
+# equal what the Linux install makes of the same mod under the same LANG.
+cyrillic_mod() {  # cyrillic_mod DIR: a mod whose texts and script are in code page 1251
+  local dir=$1
+  mkdir -p "$dir/Файлы"
+  cp examples/sample-mod/image.jpg "$dir/"
+  printf 'Привет из мода\r\n' >"$dir/Привет.txt"
+  printf 'модель рампы\r\n' >"$dir/Файлы/рампа.dff"
+  printf 'новый танк\r\n' >"$dir/Файлы/танк.dff"
+  printf '%s\r\n' "Русский мод 1.0" "Этот мастер ставит файлы с русскими именами." \
+    "Установка" "Подождите, файлы копируются." "Установка: Русский мод" \
+    | iconv -f UTF-8 -t CP1251 >"$dir/text.cfg"
+  printf '%s\r\n' "; Русский мод" 'MAKEDIR Моды' 'MAKEDIR Моды\Русский' 'ADD Привет.txt, Моды\Русский\Привет.txt' \
+    'ADD Привет.txt, Моды\Русский\Старый.bak' 'DELETE Моды\Русский\СТАРЫЙ.*' \
+    'REPINIMG \models\gta3.img, sunramp.dff, Файлы\рампа.dff' \
+    'ADDINIMG \models\gta3.img, Файлы\танк.dff' | iconv -f UTF-8 -t CP1251 >"$dir/ins.cfg"
+}
+
+cyrillic_run() {  # prints what it checked; returns 1 after printing why it failed
+  local exe=build-win/tamberlin-x64.exe
+  need_packages locales
+  if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+    localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 || { echo "cannot make the ru_RU.UTF-8 locale"; return 1; }
+  fi
+  local ru=$work/ru side
+  for side in wine ref; do
+    mkdir -p "$ru/$side"
+    BUILD_DIR=$root/$linux tools/make-demo-game.sh "$ru/$side/game" >/dev/null || return 1
+    cyrillic_mod "$ru/$side/mod"
+  done
+  (cd "$ru/ref/mod" && env -u LC_ALL -u LC_CTYPE LANG=ru_RU.UTF-8 "$root/$linux/tamberlin" \
+    install "$ru/ref/game" >"$ru/ref.log" 2>&1) || { cat "$ru/ref.log"; echo "the reference install failed"; return 1; }
+  # A Wine process takes its code page when it starts; a running server keeps nothing of it.
+  wineserver -k 2>/dev/null
+  wineserver -w
+  env -u LC_ALL -u LC_CTYPE LANG=ru_RU.UTF-8 timeout "$limit" wine "$driver" \
+    "$(winpath "$root/$exe")" "$(winpath "$ru/wine/mod")" "$(winpath "$ru/wine/game")" "" "" "" \
+    "Установка: Русский мод" | tr -d '\r' | tee "$ru/driver.log"
+  grep -q '^session: a mod in code page 1251$' "$ru/driver.log" \
+    || { echo "Wine did not run the wizard in code page 1251"; return 1; }
+  [ "$(tail -n 1 "$ru/driver.log")" = "driver: ok" ] || { echo "the Cyrillic installation failed"; return 1; }
+  local game=$ru/wine/game
+  [ -f "$game/Моды/Русский/Привет.txt" ] && [ ! -e "$game/Моды/Русский/Старый.bak" ] \
+    || { ls -R "$game"; echo "the Cyrillic files are not where their names say"; return 1; }
+  LC_ALL=C grep -qaF "$(printf '\xf2\xe0\xed\xea.dff')" "$game/models/gta3.img" \
+    || { echo "the archive has no entry \"танк.dff\" in code page 1251"; return 1; }
+  diff -r "$ru/ref/game" "$game" || { echo "the Cyrillic install differs from the reference"; return 1; }
+  echo "  ok: Cyrillic files, DELETE pattern and archive entry as the reference install makes them"
+}
+
+echo "== a Cyrillic mod under LANG=ru_RU.UTF-8 (${SECONDS}s)"
+cyrillic_run >"$work/cyrillic.log" 2>&1
+cyrillic=$?
+cat "$work/cyrillic.log"
+[ "$cyrillic" -eq 0 ] || { result FAIL "Cyrillic mod: $(tail -n 1 "$work/cyrillic.log")"; exit 1; }
+
 mkdir -p build-win/smoke-shots
 shots=0
 for arch in $exes; do
@@ -217,4 +275,4 @@ for arch in $exes; do
   shots=$((shots + n))
 done
 ran=$(for arch in $exes; do printf 'tamberlin-%s.exe ' "$arch"; done)
-result PASS "$units unit tests on the Windows file layer; ${ran% } each driven through start-up failure, close question after a file from Explorer, installation, and installation through the elevated copy; trees and archives equal the reference; command line's usage error and limited-user advice ($times); $shots screenshots in build-win/smoke-shots${x86_note:+; $x86_note}"
+result PASS "$units unit tests on the Windows file layer; ${ran% } each driven through start-up failure, close question after a file from Explorer, installation, and installation through the elevated copy; trees and archives equal the reference; a Cyrillic mod installed in code page 1251; command line's usage error and limited-user advice ($times); $shots screenshots in build-win/smoke-shots${x86_note:+; $x86_note}"

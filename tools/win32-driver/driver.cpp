@@ -4,7 +4,7 @@
 // focused one, and opens folders in the folder list by double click and Enter. It never touches the
 // wizard's code or files.
 //
-//   win32-driver WIZARD_EXE MOD_DIR GAME_DIR ELEVATED_GAME_DIR EMPTY_DIR SHOTS_DIR
+//   win32-driver WIZARD_EXE MOD_DIR GAME_DIR ELEVATED_GAME_DIR EMPTY_DIR SHOTS_DIR [CAPTION]
 //
 // Runs four sessions: a start-up failure (in EMPTY_DIR); the close question answered No then
 // Yes, in a wizard started as Explorer starts it with a file dropped on it; a whole
@@ -14,6 +14,10 @@
 // then ends with the copy's exit code. For each page it asks the smoke script for a screenshot
 // by creating SHOTS_DIR\NAME.want and waiting for SHOTS_DIR\NAME.png. Prints what it checks;
 // the last line is "driver: ok" or "driver: FAILED: why". Exit 0 only on success.
+//
+// With CAPTION, only the installation, of a mod saved in another code page: line 5 of its
+// text.cfg, decoded in the ANSI code page, must read as CAPTION, and the wizard's window must
+// bear it.
 #include <windows.h>
 
 #include <cstdio>
@@ -52,6 +56,16 @@ std::string lines(std::string text) {
   return text;
 }
 
+/// Bytes in the ANSI code page (GetACP), as UTF-8.
+std::string fromAnsi(const std::string& bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), n);
+  return narrow(wide);
+}
+
 std::vector<std::string> readTextCfg(const std::wstring& modDir) {
   std::vector<std::string> out;
   HANDLE h = CreateFileW((modDir + L"\\text.cfg").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -74,7 +88,8 @@ std::vector<std::string> readTextCfg(const std::wstring& modDir) {
   }
   if (!line.empty()) out.push_back(line);
   if (out.size() < 5) throw Failure{"the mod's text.cfg has fewer than five lines"};
-  return out;  // ASCII texts in the smoke test's mod
+  for (std::string& text : out) text = fromAnsi(text);
+  return out;
 }
 
 /// True for the button a dialog presses on Enter: it is drawn with the default frame.
@@ -235,6 +250,7 @@ class Session {
   void closeQuestion();
   void installation();
   void elevatedInstallation();
+  void captionReads(const std::string& caption);
 
  private:
   void shot(const std::string& name);
@@ -489,19 +505,30 @@ void Session::elevatedInstallation() {
   check(first.exitCode(20) == 0, "the first wizard ends with the copy's exit code, 0");
 }
 
+void Session::captionReads(const std::string& caption) {
+  std::printf("session: a mod in code page %u\n", GetACP());
+  check(texts_[4] == caption, "line 5 of text.cfg reads as \"" + caption + "\"");
+}
+
 }  // namespace
 }  // namespace driver
 
 int wmain(int argc, wchar_t** argv) {
   using namespace driver;
-  if (argc != 7) {
+  if (argc != 7 && argc != 8) {
     std::fprintf(stderr,
                  "usage: win32-driver WIZARD_EXE MOD_DIR GAME_DIR ELEVATED_GAME_DIR EMPTY_DIR "
-                 "SHOTS_DIR\n");
+                 "SHOTS_DIR [CAPTION]\n");
     return 2;
   }
   try {
     Session session(argv[1], argv[2], argv[3], argv[4], argv[5], argv[6]);
+    if (argc == 8) {
+      session.captionReads(narrow(argv[7]));
+      session.installation();
+      std::printf("driver: ok\n");
+      return 0;
+    }
     session.startupFailure();
     session.closeQuestion();
     session.installation();
