@@ -331,7 +331,6 @@ void Session::closeQuestion() {
   waitForFocus(window, next, "the focus on \"Next >\"");
   pressKey(next, VK_TAB);
   waitForFocus(window, cancel, "Tab to take the focus to \"Cancel\"");
-  check(isDefaultButton(cancel) && !isDefaultButton(next), "Tab takes the default frame along");
   pressKey(cancel, VK_RETURN);
   Box b = wizard.box();
   check(b.title == "Installation Cancel", "Return on \"Cancel\" asks the question");
