@@ -35,6 +35,11 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
    ($game); "Next >" again installs. Confirm the file box and "Installation Complete".
 EOT
   status=0
+  # Qt wants a private runtime folder; root's session on a bare machine has none.
+  if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
+    export XDG_RUNTIME_DIR="$root/demo/runtime"
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+  fi
   WINEPREFIX="$root/demo/wine" tamberlin || status=$?
   echo "== the wizard ended with exit code $status (0: installed, 3: cancelled)"
 else
@@ -47,6 +52,14 @@ else
   status=0
 fi
 
+if [ "$status" -ne 0 ]; then
+  if [ "$status" -eq 3 ]; then
+    echo "== cancelled: nothing was installed; run ./run.sh again to try once more"
+  else
+    echo "== the installation did not finish (exit code $status); see the message above"
+  fi
+  exit "$status"
+fi
 cat <<EOT
 
 == where things went

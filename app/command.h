@@ -20,6 +20,11 @@ struct DefaultCommandRegistration {
   explicit DefaultCommandRegistration(CommandFn fn);
 };
 
+/// True when `word`, the first argument, asks for something: a subcommand's name or an option
+/// ("--help", "--screenshot" and the like). Anything else, such as the path of a file dropped
+/// on the program, is no command.
+bool isCommandWord(const std::string& word);
+
 /// Runs the program on its command-line arguments (without the program's name), UTF-8 encoded;
 /// returns the exit code. main() on POSIX, wmain() on Windows.
 int runProgram(const std::vector<std::string>& args);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/code_page_option.h"
 #include "app/command.h"
 #include "app/console_boxes.h"
 #include "app/img_actions.h"
@@ -30,10 +31,14 @@ const char* const kUsage =
     "  rebuild   writes ARCHIVE anew: same entries in the same order, data in directory order\n"
     "            without holes; replaces it only when the new one is complete on disk\n"
     "\n"
-    "options:\n"
+    "options:\n";
+
+const char* const kOptions =
     "  -v, --verbose        show copy progress\n"
     "  --continue-on-error  accepted for older scripts; a failed operation always leaves the\n"
-    "                       archive as it was and the command exits 1\n"
+    "                       archive as it was and the command exits 1\n";
+
+const char* const kTail =
     "  --help, --version\n"
     "exit: 0 done, 1 failed, 2 usage error\n";
 
@@ -69,8 +74,12 @@ Parsed parse(const std::vector<std::string>& args) {
   return p;
 }
 
+std::string usage() {
+  return std::string(kUsage) + kOptions + kCodePageUsage + kTail;
+}
+
 int usageError(const std::string& why) {
-  standardErr() << "tamberlin img: " << why << "\n" << kUsage;
+  standardErr() << "tamberlin img: " << why << "\n" << usage();
   return 2;
 }
 
@@ -92,10 +101,12 @@ bool knownAction(const std::string& a) {
          a == "rebuild";
 }
 
-int imgCommand(const std::vector<std::string>& args) {
+int imgCommand(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  if (!takeCodePageOption(args, "img", standardErr())) return 2;
   Parsed p = parse(args);
   if (p.help) {
-    standardOut() << kUsage;
+    standardOut() << usage();
     return 0;
   }
   if (p.version) {

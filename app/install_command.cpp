@@ -5,12 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "app/code_page_option.h"
 #include "app/command.h"
 #include "app/console_boxes.h"
 #include "facade/form1_install.h"
 #include "imgarchive/check.h"
 #include "installscript/dry_run.h"
 #include "installscript/game_folder.h"
+#include "installscript/read_only_file_system.h"
+#include "installscript/write_probe.h"
+#include "platform/elevation.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
@@ -22,11 +26,17 @@ namespace {
 
 const char kUsage[] =
     "usage: tamberlin install GAME_DIR [--continue-on-error] [--dry-run] [--verbose]\n"
+    "                        [--codepage N] [--help]\n"
     "  Run in the mod's folder (it holds ins.cfg). GAME_DIR is the game's folder, the one\n"
     "  that holds gta_sa.exe.\n"
     "  --continue-on-error  answer Yes to the archive engine's error questions (default No)\n"
     "  --dry-run            print what each line would do and check it; change nothing\n"
     "  --verbose            print the status line's texts as well\n";
+
+/// The usage text with the code page option.
+std::string usage() {
+  return std::string(kUsage) + kCodePageUsage;
+}
 
 /// One progress line per script line on stderr: "[12/40] ADD car.dff, models\car.dff".
 class ConsoleWindow : public InstallWindow {
@@ -58,11 +68,16 @@ struct Options {
   bool continueOnError = false;
   bool dryRun = false;
   bool verbose = false;
+  bool help = false;
 };
 
 /// Parses the arguments; false on a usage error (already reported).
 bool parse(const std::vector<std::string>& args, Options& o) {
   for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+      return true;
+    }
     if (a == "--continue-on-error") {
       o.continueOnError = true;
     } else if (a == "--dry-run") {
@@ -70,17 +85,30 @@ bool parse(const std::vector<std::string>& args, Options& o) {
     } else if (a == "--verbose" || a == "-v") {
       o.verbose = true;
     } else if (a.rfind("--", 0) == 0 || !o.gameDir.empty()) {
-      standardErr() << "tamberlin install: unexpected argument '" << a << "'\n" << kUsage;
+      standardErr() << "tamberlin install: unexpected argument '" << a << "'\n" << usage();
       return false;
     } else {
       o.gameDir = a;
     }
   }
   if (o.gameDir.empty()) {
-    standardErr() << "tamberlin install: GAME_DIR is missing\n" << kUsage;
+    standardErr() << "tamberlin install: GAME_DIR is missing\n" << usage();
     return false;
   }
   return true;
+}
+
+/// After a failed installation: when this user may not change the game folder, what to do.
+void adviseOnRights(FileSystem& fs, const std::string& saPath) {
+  if (processIsElevated() || probeGameFolder(fs, saPath) != FolderAccess::Denied) return;
+#ifdef _WIN32
+  standardErr() << "  The game folder needs administrator rights: run the command prompt as "
+                   "administrator (right-click it, \"Run as administrator\") and this command "
+                   "again.\n";
+#else
+  standardErr() << "  The game folder needs write access: run this command as the folder's "
+                   "owner or as root.\n";
+#endif
 }
 
 /// After an installation: one line for each archive whose data no longer follows its directory,
@@ -102,7 +130,7 @@ void reportContiguity(FileSystem& fs, const std::vector<std::string>& archives) 
 }
 
 int install(const Options& o, const std::string& saPath) {
-  FileSystem& fs = realFileSystem();
+  FileSystem& fs = programFileSystem();
   ConsoleBoxes boxes(standardOut(), o.continueOnError);
   ConsoleStatus status(standardErr(), o.verbose);
   ConsoleWindow window;
@@ -119,6 +147,7 @@ int install(const Options& o, const std::string& saPath) {
                   << (form.commandsDone() == 0 ? "nothing was changed"
                                                : "what the lines before it did stays done")
                   << "\n";
+    adviseOnRights(fs, saPath);
     return 1;
   } catch (const RuntimeError& e) {
     standardErr() << "tamberlin install: error " << e.number() << ": " << e.description() << "\n";
@@ -127,15 +156,22 @@ int install(const Options& o, const std::string& saPath) {
                   << (form.commandsDone() == 0 ? "nothing was changed."
                                                : "what the lines before it did stays done.")
                   << "\n";
+    adviseOnRights(fs, saPath);
     return 1;
   }
   return 1;  // ImgInstall always ends the program; returning means something went wrong.
 }
 
-int installCommand(const std::vector<std::string>& args) {
+int installCommand(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  if (!takeCodePageOption(args, "install", standardErr())) return 2;
   Options o;
   if (!parse(args, o)) return 2;
-  FileSystem& fs = realFileSystem();
+  if (o.help) {
+    standardOut() << usage();
+    return 0;
+  }
+  FileSystem& fs = programFileSystem();
   if (!holdsGame(fs, o.gameDir)) {
     standardErr() << "tamberlin install: " << o.gameDir
                   << " is not the game's folder: it holds no file named gta_sa.exe\n";

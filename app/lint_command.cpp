@@ -1,7 +1,9 @@
-// tamberlin lint [MOD_DIR]: checks a mod's "ins.cfg" for its author, without a game folder.
+// tamberlin lint [MOD_DIR] [--codepage N]: checks a mod's "ins.cfg" for its author, without a game
+// folder.
 #include <string>
 #include <vector>
 
+#include "app/code_page_option.h"
 #include "app/command.h"
 #include "installscript/lint.h"
 #include "platform/file_system.h"
@@ -10,12 +12,20 @@
 namespace tamberlin {
 namespace {
 
-int lintCommand(const std::vector<std::string>& args) {
+const char kUsage[] =
+    "usage: tamberlin lint [MOD_DIR] [--codepage N] [--help]\n"
+    "  Checks the mod in MOD_DIR (default: the current folder) as the wizard will load it:\n"
+    "  ins.cfg line by line, text.cfg and image.jpg. Exit 1 when it finds an error.\n";
+
+int lintCommand(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    standardOut() << kUsage << kCodePageUsage;
+    return 0;
+  }
+  if (!takeCodePageOption(args, "lint", standardErr())) return 2;
   if (args.size() > 1 || (!args.empty() && args[0].rfind("-", 0) == 0)) {
-    standardErr()
-        << "usage: tamberlin lint [MOD_DIR]\n"
-           "  Checks MOD_DIR/ins.cfg (default: the current folder) and reports each line's\n"
-           "  meaning and its problems. Exit 1 when it finds an error.\n";
+    standardErr() << kUsage << kCodePageUsage;
     return 2;
   }
   const std::string modDir = args.empty() ? "." : args[0];

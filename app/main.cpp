@@ -42,6 +42,10 @@ DefaultCommandRegistration::DefaultCommandRegistration(CommandFn fn) {
   defaultCommand() = fn;
 }
 
+bool isCommandWord(const std::string& word) {
+  return word.rfind("-", 0) == 0 || commands().count(word) != 0;
+}
+
 }  // namespace tamberlin
 
 int tamberlin::runProgram(const std::vector<std::string>& args) {

@@ -18,12 +18,16 @@ bool hasHandle(DWORD which) {
   return h != nullptr && h != INVALID_HANDLE_VALUE;
 }
 
-/// Output that is not redirected goes to the parent's console, when there is one.
-void useParentConsole() {
+/// Output that is not redirected goes to the parent's console, when there is one. True when
+/// the output goes anywhere: the program was started from a console or with its output
+/// redirected, not from Explorer.
+bool useParentConsole() {
   bool out = hasHandle(STD_OUTPUT_HANDLE), err = hasHandle(STD_ERROR_HANDLE);
-  if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
-  if (!out && std::freopen("CONOUT$", "w", stdout) == nullptr) return;
+  if (out && err) return true;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return out || err;
+  if (!out) std::freopen("CONOUT$", "w", stdout);
   if (!err) std::freopen("CONOUT$", "w", stderr);
+  return true;
 }
 
 }  // namespace
@@ -31,7 +35,9 @@ void useParentConsole() {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(tamberlin::wideToUtf8(argv[i]));
-  if (!args.empty()) useParentConsole();
+  // Explorer passes files, dropped on the program or opened with it. The wizard takes no
+  // arguments, so it starts as if there were none; from a console they are a usage error.
+  if (!args.empty() && !useParentConsole() && !tamberlin::isCommandWord(args[0])) args.clear();
   return tamberlin::runProgram(args);
 }
 #endif

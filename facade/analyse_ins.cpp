@@ -5,6 +5,7 @@
 #include "facade/form1_install.h"
 #include "installscript/containment.h"
 #include "installscript/file_commands.h"
+#include "installscript/line_error.h"
 #include "installscript/script_file.h"
 #include "journal/game_path.h"
 #include "journal/install_journal.h"
@@ -17,18 +18,6 @@
 
 namespace tamberlin {
 namespace {
-
-std::string lineName(std::size_t index) {
-  return std::string(Form1Install::kScriptFile) + " line " + std::to_string(index + 1);
-}
-
-/// "DELETE" and "MAKEDIR" of an empty field would name the game folder itself.
-void checkNotEmpty(const std::string& field, std::size_t index, ScriptCommand command) {
-  if (!field.empty()) return;
-  throw RuntimeError(err::kPathFileAccess,
-                     lineName(index) + ": " + commandName(command) +
-                         " names the game folder itself (its field is empty)");
-}
 
 /// Our own folder holds the journals: no script line may touch it.
 void checkNotOwnFolder(const std::string& field, const std::string& where) {
@@ -122,11 +111,12 @@ Module1& Form1Install::archiveEngine(const std::string& field, const std::string
 void Form1Install::makeDurable() {
   std::optional<RuntimeError> first;
   try {
-    syncCopiedFolders();
+    syncChangedFolders();
   } catch (const RuntimeError& e) {
     first = e;
   }
   try {
+    // Durability only: each archive is sound whether or not its last change is on the disk.
     archives_.flushPending();
   } catch (const RuntimeError& e) {
     if (!first) first = e;
@@ -143,10 +133,13 @@ void Form1Install::makeDurableQuietly() {
   }
 }
 
-void Form1Install::syncCopiedFolders() {
-  while (!copiedFolders_.empty()) {
-    std::string dir = *copiedFolders_.begin();
-    copiedFolders_.erase(copiedFolders_.begin());
+void Form1Install::syncChangedFolders() {
+  // Durability only: each name change is sound on the disk at any moment (a copy is renamed into
+  // place after its bytes were flushed). On NTFS renames are written through and folder entries
+  // journaled, so these flushes add nothing there.
+  while (!changedFolders_.empty()) {
+    std::string dir = *changedFolders_.begin();
+    changedFolders_.erase(changedFolders_.begin());
     fs_.syncDir(dir);
   }
 }
@@ -158,21 +151,26 @@ std::string Form1Install::throughScratch(const std::string& operand) {
 }
 
 void Form1Install::runCommand(std::size_t index, const RecognisedLine& line) {
-  const script::Line parsed = script::parseFields(line, throughScratch(line.operand), index + 1);
+  std::string scratch;
+  try {
+    scratch = throughScratch(line.operand);
+  } catch (const RuntimeError& e) {
+    // Operands the code page cannot hold: bytes of the script that are no character of it.
+    if (e.number() != err::kBadFileNameOrNumber) throw;
+    throw RuntimeError(e.number(), scriptLineName(index) + ": " + e.detail());
+  }
+  const script::Line parsed = script::parseFields(line, scratch, index + 1);
   try {
     runCommandFields(index, parsed.command);
     ++commandsDone_;
   } catch (const RuntimeError& e) {
-    // Say which line failed, unless the error already does.
-    if (e.detail().find(lineName(index)) != std::string::npos) throw;
-    std::string where = lineName(index) + " (" + commandName(line.command) + ")";
-    throw RuntimeError(e.number(), e.detail().empty() ? where : where + ": " + e.detail());
+    throw atScriptLine(index, line.command, e);
   }
 }
 
 void Form1Install::runCommandFields(std::size_t index, const script::Command& command) {
   using namespace script;
-  const std::string where = lineName(index);
+  const std::string where = scriptLineName(index);
   std::visit(
       Overloaded{
           [&](const RepInImg& c) {
@@ -195,13 +193,16 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
             window_.makeVisible();
           },
           [&](const Delete& c) {
-            checkNotEmpty(c.pattern.text, index, Delete::kCommand);
+            if (c.pattern.text.empty()) throw emptyFieldError(index, Delete::kCommand);
             checkField(c.pattern.text, where + ", DELETE file");
             const std::string pattern = gamePath(saPath, c.pattern.text);
-            if (journal_)
-              journal_->removeFiles(c.pattern.text, filesMatching(fs_, pattern));
-            else
-              deleteMatching(fs_, pattern);
+            if (journal_) {
+              const std::vector<std::string> files = filesMatching(fs_, pattern);
+              journal_->removeFiles(c.pattern.text, files);
+              if (!files.empty()) changedFolders_.insert(destFolder(pattern));
+            } else if (deleteMatching(fs_, pattern) > 0) {
+              changedFolders_.insert(destFolder(pattern));
+            }
             window_.makeVisible();
           },
           [&](const Add& c) {
@@ -214,24 +215,18 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
                 journal_->beforeCopyRename(c.dest.text, dest, part);
               };
             copyIntoPlace(fs_, c.source.text, dest, &label2_, false, beforeRename);
-            copiedFolders_.insert(destFolder(gamePath(saPath, c.dest.text)));
+            changedFolders_.insert(destFolder(dest));
           },
           [&](const MakeDir& c) {
-            checkNotEmpty(c.folder.text, index, MakeDir::kCommand);
+            if (c.folder.text.empty()) throw emptyFieldError(index, MakeDir::kCommand);
             checkField(c.folder.text, where + ", MAKEDIR folder");
             const std::string folder = gamePath(saPath, c.folder.text);
-            if (journal_)
-              journal_->makeFolder(c.folder.text, folder);
-            else
-              makeFolder(fs_, folder);
+            const bool made =
+                journal_ ? journal_->makeFolder(c.folder.text, folder) : makeFolder(fs_, folder);
+            if (made) changedFolders_.insert(destFolder(folder));
             window_.makeVisible();
           },
-          [&](const TooFewFields& c) {
-            // The field reader read past the end of the scratch file.
-            throw RuntimeError(
-                err::kInputPastEnd,
-                std::string(kScratchFile) + ", the operands of " + where + ": " + describe(c));
-          },
+          [&](const TooFewFields& c) { throw tooFewFieldsError(index, c); },
           [](const EmptyLine&) {},
           [](const Note&) {},
       },

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "facade/form1_install.h"
+#include "installscript/line_error.h"
 #include "journal/install_journal.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -31,10 +32,7 @@ class HookScope {
 void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& outStra) {
   const std::string archive = module1.imgPath;
   // Reading a missing archive would make it, empty: a replacement has nothing to find there.
-  if (!fs_.stat(archive).exists)
-    throw RuntimeError(err::kFileNotFound, "the archive " + displayPath(archive) +
-                                               " (to replace entry \"" + inStra +
-                                               "\" in) does not exist");
+  if (!fs_.stat(archive).exists) throw missingArchiveError(archive, inStra);
   Module1& engine = archiveEngine(archiveField_, archive);
   engine.imgPath = archive;
   HookScope hook(engine.archive(),
@@ -46,9 +44,7 @@ void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& out
   // The engine takes a missing replacement file as nothing to do; for a script line that would
   // report a failed replacement as done.
   const FileInfo source = fs_.stat(outStra);
-  if (!source.exists || source.isDir)
-    throw RuntimeError(err::kFileNotFound,
-                       "the replacement file " + outStra + " for entry \"" + inStra + "\"");
+  if (!source.exists || source.isDir) throw missingReplacementError(outStra, inStra);
   // A search from the list's top leaves the number of entries it passed on the status line.
   if (slot > 1)
     engine.SetStatus("Replacing File File: " + inStra + " - " + std::to_string(slot - 1));

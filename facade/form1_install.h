@@ -59,14 +59,17 @@ class Form1Install {
   bool keepJournal = false;
 
   /// Appends the lines of "ins.cfg" (current folder; CR, CR LF or LF end a line; decoded from
-  /// Windows-1252) to insLines from slot numNumHH on. Error 52 when the script cannot be opened,
-  /// 9 past kMaxLines lines.
+  /// the ANSI code page) to insLines from slot numNumHH on. Error 52 when the script cannot be
+  /// opened, 9 past kMaxLines lines.
   void ReadINS();
   /// Runs lines 0 .. numNumHH - 1 in order against saPath. The first error stops it and passes
   /// up, naming the line; what earlier lines did stays done. Archive changes defer their last
   /// flush while it runs; it returns or passes an error up only after its changes are on stable
   /// storage (a failure to get them there is an error too).
   void AnalyseINS();
+  /// Plans lines 0 .. numNumHH - 1 against saPath before anything changes: a line that would
+  /// end the installation with an error ends it now, with that error, and nothing changed.
+  void checkBeforeChanging();
   /// Runs the whole installation. Ends the program (throws ProgramEnd{0}) after
   /// "Installation Complete"; an error that no routine handles escapes as a RuntimeError.
   void ImgInstall();
@@ -87,7 +90,7 @@ class Form1Install {
   std::size_t linesResumed() const { return linesResumed_; }
 
   /// The scratch file that turns a command's operand text into fields, in the current folder.
-  static constexpr const char* kScratchFile = "installing.tmp";
+  static constexpr const char* kScratchFile = tamberlin::kScratchFile;
   /// The install script, in the current folder.
   static constexpr const char* kScriptFile = tamberlin::kScriptFile;
 
@@ -106,10 +109,12 @@ class Form1Install {
   /// file's text as read back.
   std::string throughScratch(const std::string& operand);
 
-  /// Makes the renames of this run's copies durable: each folder once, not once per file.
-  void syncCopiedFolders();
-  /// Puts what the run changed on stable storage: the renames of its copies and the archives
-  /// whose last flush was deferred. Tries all; throws the first failure. Turns deferral off.
+  /// Makes the name changes of this run (copies renamed into place, files deleted, folders made)
+  /// durable: each folder once, not once per file.
+  void syncChangedFolders();
+  /// Puts what the run changed on stable storage: the folders whose names it changed and the
+  /// archives whose last flush was deferred. Tries all; throws the first failure. Turns deferral
+  /// off.
   void makeDurable();
   /// makeDurable on a run that is ending with an error already: its own failures are dropped.
   void makeDurableQuietly();
@@ -126,8 +131,8 @@ class Form1Install {
   std::string archiveField_;  ///< the archive field of the line running
   unsigned installNumber_ = 0;
   std::size_t linesResumed_ = 0;
-  ArchiveSet archives_;                  ///< one directory per archive the script names
-  std::set<std::string> copiedFolders_;  ///< folders with renames not yet synced
+  ArchiveSet archives_;                   ///< one directory per archive the script names
+  std::set<std::string> changedFolders_;  ///< folders with name changes not yet synced
   std::size_t commandsDone_ = 0;
 };
 

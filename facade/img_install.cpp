@@ -1,6 +1,11 @@
 // ImgInstall: the installation as a whole, from the archive's directory to "Installation
 // Complete".
+#include <algorithm>
+#include <optional>
 #include "facade/form1_install.h"
+#include "installscript/dry_run.h"
+
+#include "platform/runtime_error.h"
 #include "ui/message_box.h"
 #include "ui/program_end.h"
 
@@ -14,10 +19,18 @@ void Form1Install::ImgInstall() {
   module1.ListIMGEntries();
   module1.SetStatus("Installing");
   ReadINS();
+  checkBeforeChanging();
   AnalyseINS();
   boxes_.show(MessageBoxRequest{"Installation Complete", kAppTitle, MsgButtons::Ok, MsgIcon::None});
   forceCloseInt = 1;
   throw ProgramEnd{0};
+}
+
+void Form1Install::checkBeforeChanging() {
+  const auto total = static_cast<std::size_t>(static_cast<std::int32_t>(numNumHH));
+  const std::vector<std::string> lines(insLines.begin(),
+                                       insLines.begin() + std::min(total, insLines.size()));
+  if (std::optional<RuntimeError> stop = checkInstallation(fs_, saPath, lines)) throw *stop;
 }
 
 }  // namespace tamberlin

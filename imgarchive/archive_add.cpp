@@ -53,9 +53,11 @@ void moveEntries(ArchiveEdit& edit, const std::vector<Move>& moves) {
 }  // namespace
 
 std::int32_t ImgArchive::add(const std::string& source, const std::string& name) {
+  // Names are bytes in the archive: one the code page cannot hold is refused, never made "?".
+  const std::string ansiName = ansiBytes(name, "the entry name \"" + name + "\"");
   auto archive = openForChange();
   auto input = fs_.open(source, OpenMode::Read);
-  addTo(*archive, *input, utf8ToAnsi(name));
+  addTo(*archive, *input, ansiName);
   input->close();
   archive->close();
   return count();
@@ -85,6 +87,7 @@ void ImgArchive::addTo(BinaryFile& archive, BinaryFile& source, const std::strin
     edit.sync();
     if (beforeVisible_) beforeVisible_(plan.newCount, plan.entry, bytes);
     writeField(edit, kCountPos, plan.newCount);
+    // Durability only: the count is the last write, and every state of it is sound.
     lastFlush(edit);
     edit.commit();
   } catch (const RuntimeError& e) {

@@ -72,6 +72,7 @@ void ImgArchive::replaceIn(BinaryFile& archive, std::int32_t slot, BinaryFile& s
     // Offset and both size halves in one write: a torn field would name someone else's data.
     const RecordBytes r = encodeRecord(placed);
     edit.write(e.dirPos, r.data(), kNameAt);
+    // Durability only: the record is the last write, and old or new it names flushed data.
     lastFlush(edit);
     edit.commit();
   } catch (const RuntimeError& failure) {

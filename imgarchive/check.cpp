@@ -301,17 +301,19 @@ std::string printableName(const char* bytes, std::size_t n) {
   std::size_t len = 0;
   while (len < n && bytes[len] != '\0') ++len;
   while (len > 0 && bytes[len - 1] == ' ') --len;
-  std::string raw;
-  for (std::size_t i = 0; i < len; ++i) {
-    auto c = static_cast<unsigned char>(bytes[i]);
+  // Decoded first: in a double-byte code page a 0x5C byte may be half of a character.
+  const std::string text = ansiToUtf8(std::string(bytes, len));
+  std::string out;
+  for (char ch : text) {
+    auto c = static_cast<unsigned char>(ch);
     if (c < 0x20 || c == 0x7F || c == '\\') {
       static const char* hex = "0123456789ABCDEF";
-      raw += c == '\\' ? std::string("\\\\") : std::string{'\\', 'x', hex[c >> 4], hex[c & 15]};
+      out += c == '\\' ? std::string("\\\\") : std::string{'\\', 'x', hex[c >> 4], hex[c & 15]};
     } else {
-      raw += static_cast<char>(c);
+      out += ch;
     }
   }
-  return ansiToUtf8(raw);
+  return out;
 }
 
 ArchiveReport checkArchive(FileSystem& fs, const std::string& path) {

@@ -32,6 +32,7 @@ void ImgArchive::flushPending() {
 
 void ImgArchive::flushOtherPending() {
   // The table's archive is the one about to change (verify made sure).
+  // Durability only: one pending archive is remembered, so the other's flush cannot wait.
   if (!pendingPath_.empty() && !pending_.same(identity_)) flushPending();
 }
 

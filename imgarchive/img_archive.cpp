@@ -210,6 +210,7 @@ ArchiveReport ImgArchive::check() const {
 }
 
 RebuildSummary ImgArchive::rebuild() {
+  // Durability only: the rebuilt file is written and flushed anew from what the file holds.
   flushPending();
   RebuildSummary summary = rebuildArchive(fs_, path_, progress_);
   read(path_);

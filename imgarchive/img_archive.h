@@ -83,7 +83,8 @@ class ImgArchive {
 
   /// Adds the file `source` as a new entry named `name` (UTF-8; stored in the ANSI code page,
   /// NUL-padded, cut at 24 bytes, or at 23 with a NUL when the directory has entries). Entries
-  /// in the way of the grown directory move to the end first. Returns the new slot.
+  /// in the way of the grown directory move to the end first. Returns the new slot. A name the
+  /// code page cannot hold is error 52, before anything is opened.
   std::int32_t add(const std::string& source, const std::string& name);
   /// Gives slot `slot` the bytes of `source` (at least one) as its new data, appended at the end
   /// of the archive; the old data stays, unreferenced. Returns the bytes written.

@@ -133,6 +133,8 @@ RebuildSummary rebuildArchive(FileSystem& fs, const std::string& archivePath,
     removeQuietly(fs, temp);
     throw;
   }
+  // Durability only: old or new, the name holds a whole, flushed archive. On NTFS the
+  // write-through rename is on the disk already and this flush adds nothing.
   fs.syncDir(folderOf(archivePath));
 
   RebuildSummary summary;

@@ -4,7 +4,11 @@
 // written anywhere (not even the scratch file).
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/runtime_error.h"
 
 namespace tamberlin {
 
@@ -23,5 +27,12 @@ struct DryRunSummary {
 /// folders exist (or an earlier line makes them), that game paths stay in the game folder and
 /// that replaced entry names are in their archives (or an earlier line adds them).
 DryRunSummary dryRunInstall(FileSystem& fs, const std::string& saPath, TextWriter& out);
+
+/// The check an installation makes before its first change: `lines` planned as the dry run
+/// plans them. Gives the error the installation would stop with at the first line that would
+/// end it, as that line would give it; none when no line foreseeably would. What cannot be
+/// foreseen (a full disk, a file held open, an engine's Yes/No box) is left to its time.
+std::optional<RuntimeError> checkInstallation(FileSystem& fs, const std::string& saPath,
+                                              const std::vector<std::string>& lines);
 
 }  // namespace tamberlin

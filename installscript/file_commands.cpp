@@ -17,9 +17,7 @@ std::vector<std::string> filesMatching(FileSystem& fs, const std::string& patter
   if (!where.exists || !where.isDir) return out;
   if (!hasWildcard(namePattern)) {
     FileInfo info = fs.stat(pattern);
-    if (namePattern.empty() || (info.exists && info.isDir))
-      throw RuntimeError(err::kPathFileAccess,
-                         displayPath(pattern) + " is a folder; DELETE deletes files only");
+    if (namePattern.empty() || (info.exists && info.isDir)) throw deleteNamesFolder(pattern);
     if (info.exists) out.push_back(pattern);
     return out;
   }
@@ -39,10 +37,26 @@ std::size_t deleteMatching(FileSystem& fs, const std::string& pattern) {
 bool makeFolder(FileSystem& fs, const std::string& path) {
   FileInfo info = fs.stat(path);
   if (info.exists && info.isDir) return false;
-  if (info.exists)
-    throw RuntimeError(err::kPathFileAccess, displayPath(path) + " is a file, not a folder");
+  if (info.exists) throw folderIsFile(path);
+  // Said here rather than left to the system, which calls it a missing file on some.
+  const std::string parent = parentPath(path);
+  if (!parent.empty() && !fs.stat(parent).isDir) throw parentFolderMissing(path);
   fs.makeDir(path);
   return true;
+}
+
+RuntimeError deleteNamesFolder(const std::string& pattern) {
+  return RuntimeError(err::kPathFileAccess,
+                      displayPath(pattern) + " is a folder; DELETE deletes files only");
+}
+
+RuntimeError folderIsFile(const std::string& path) {
+  return RuntimeError(err::kPathFileAccess, displayPath(path) + " is a file, not a folder");
+}
+
+RuntimeError parentFolderMissing(const std::string& path) {
+  return RuntimeError(err::kPathNotFound,
+                      displayPath(path) + " (the folder it would be made in does not exist)");
 }
 
 std::string partFileFor(const std::string& dest) {
@@ -63,13 +77,19 @@ std::unique_ptr<BinaryFile> openSource(FileSystem& fs, const std::string& source
 void checkDestination(FileSystem& fs, const std::string& dest) {
   std::string dir = parentPath(dest);
   FileInfo folder = fs.stat(dir.empty() ? "." : dir);
-  if (!folder.exists || !folder.isDir)
-    throw RuntimeError(err::kPathNotFound, displayPath(dest) + " (its folder does not exist)");
-  if (baseName(dest).empty() || fs.stat(dest).isDir)
-    throw RuntimeError(err::kPathFileAccess, displayPath(dest) + " is a folder");
+  if (!folder.exists || !folder.isDir) throw destinationFolderMissing(dest);
+  if (baseName(dest).empty() || fs.stat(dest).isDir) throw destinationIsFolder(dest);
 }
 
 }  // namespace
+
+RuntimeError destinationFolderMissing(const std::string& dest) {
+  return RuntimeError(err::kPathNotFound, displayPath(dest) + " (its folder does not exist)");
+}
+
+RuntimeError destinationIsFolder(const std::string& dest) {
+  return RuntimeError(err::kPathFileAccess, displayPath(dest) + " is a folder");
+}
 
 std::string destFolder(const std::string& dest) {
   std::string dir = parentPath(dest);
@@ -103,6 +123,8 @@ void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string&
     throw;
   }
   fs.rename(part, dest);
+  // Durability only: old or new, `dest` names whole, flushed bytes. On NTFS the write-through
+  // rename is on the disk already and this flush adds nothing.
   if (syncFolder) fs.syncDir(destFolder(dest));
 }
 

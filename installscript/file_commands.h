@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime_error.h"
+
 namespace tamberlin {
 
 class FileSystem;
@@ -37,6 +39,16 @@ bool makeFolder(FileSystem& fs, const std::string& path);
 void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string& dest,
                    StatusLine* progress, bool syncFolder = true,
                    const std::function<void(const std::string& part)>& beforeRename = {});
+
+/// The errors of an ADD whose destination's folder is missing, or which names a folder.
+RuntimeError destinationFolderMissing(const std::string& dest);
+RuntimeError destinationIsFolder(const std::string& dest);
+/// The error of a DELETE whose pattern, without wildcards, names a folder.
+RuntimeError deleteNamesFolder(const std::string& pattern);
+/// The error of a MAKEDIR that names a file.
+RuntimeError folderIsFile(const std::string& path);
+/// The error of a MAKEDIR whose parent folder does not exist.
+RuntimeError parentFolderMissing(const std::string& path);
 
 /// The folder copyIntoPlace renames into.
 std::string destFolder(const std::string& dest);

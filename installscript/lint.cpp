@@ -7,6 +7,7 @@
 
 #include "imgarchive/add_plan.h"
 #include "installscript/containment.h"
+#include "installscript/lint_code_page.h"
 #include "installscript/script.h"
 #include "installscript/script_file.h"
 #include "platform/ansi.h"
@@ -14,6 +15,7 @@
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
 #include "platform/text_writer.h"
+#include "platform/utf8.h"
 #include "platform/win_path.h"
 
 namespace tamberlin {
@@ -21,7 +23,8 @@ namespace tamberlin {
 namespace {
 
 struct RawLine {
-  std::string text;  ///< decoded to UTF-8
+  std::string bytes;  ///< as in the file
+  std::string text;   ///< decoded from the code page to UTF-8
   bool loneLf = false;
 };
 
@@ -35,11 +38,11 @@ std::vector<RawLine> splitRaw(const std::string& bytes) {
       cur += c;
       continue;
     }
-    lines.push_back({ansiToUtf8(cur), c == '\n'});
+    lines.push_back({cur, ansiToUtf8(cur), c == '\n'});
     cur.clear();
     if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
   }
-  if (!cur.empty()) lines.push_back({ansiToUtf8(cur), false});
+  if (!cur.empty()) lines.push_back({cur, ansiToUtf8(cur), false});
   return lines;
 }
 
@@ -83,14 +86,16 @@ std::string resembledWord(const std::string& line) {
 
 class Linter {
  public:
-  Linter(LintReport& report, const SourceExists& exists) : r_(report), exists_(exists) {}
+  /// `utf8File`: the script was saved as UTF-8 with characters beyond ASCII (savedAsUtf8).
+  Linter(LintReport& report, const SourceExists& exists, bool utf8File)
+      : r_(report), exists_(exists), utf8File_(utf8File) {}
 
   void line(std::size_t n, const RawLine& raw);
 
  private:
   void add(LintLevel level, const std::string& text) { addFinding(r_, n_, level, text); }
   /// A warning of a kind that may come on many lines: said once per file with its lines.
-  void warn(const std::string& text, const char* group, const char* hint = "") {
+  void warn(const std::string& text, const std::string& group, const std::string& hint = {}) {
     addFinding(r_, n_, LintLevel::Warning, text, "ins.cfg", group, hint);
   }
   bool prose(const Field& f, const char* word);
@@ -108,9 +113,12 @@ class Linter {
   void source(const std::string& path, const char* role);
   void gamePathField(const std::string& field, const char* role);
   void entryName(const std::string& name, const char* role);
+  void codePageFields(const RawLine& raw, const script::Line& l);
+  void unheldFields(const script::Line& l, const std::string& consequence);
 
   LintReport& r_;
   const SourceExists& exists_;
+  bool utf8File_;
   std::size_t n_ = 0;
 };
 
@@ -130,6 +138,64 @@ void Linter::line(std::size_t n, const RawLine& raw) {
         "end with LF alone",
         "save the script with CR LF line ends (readers that end lines at CR only see one long "
         "line)");
+  codePageFields(raw, l);
+}
+
+/// The fields a command reads, in order; none for an empty line or a note.
+std::vector<const Field*> fieldList(const script::Command& command) {
+  using namespace script;
+  return std::visit(Overloaded{
+                        [](const RepInImg& c) {
+                          return std::vector<const Field*>{&c.archive, &c.entry, &c.file};
+                        },
+                        [](const AddInImg& c) {
+                          return std::vector<const Field*>{&c.archive, &c.file};
+                        },
+                        [](const Delete& c) { return std::vector<const Field*>{&c.pattern}; },
+                        [](const Add& c) {
+                          return std::vector<const Field*>{&c.source, &c.dest};
+                        },
+                        [](const MakeDir& c) { return std::vector<const Field*>{&c.folder}; },
+                        [](const TooFewFields& c) {
+                          std::vector<const Field*> out;
+                          for (const Field& f : c.fields) out.push_back(&f);
+                          return out;
+                        },
+                        [](const auto&) { return std::vector<const Field*>{}; },
+                    },
+                    command);
+}
+
+/// Read in the code page, a field holds only what it can write back, except bytes that are no
+/// character of it. Saved as UTF-8, the line reads as other characters, and a character the code
+/// page lacks cannot be saved as ANSI either.
+void Linter::codePageFields(const RawLine& raw, const script::Line& l) {
+  if (!utf8File_) return unheldFields(l, "; the installation stops at this line (error 52)");
+  if (isAscii(raw.bytes)) return;
+  const std::string cp = codePageText();
+  warn("the line is UTF-8: " + misreadWord(raw.bytes) + " in " + cp,
+       "are UTF-8, which " + cp + " reads as other characters", "save the script as ANSI, " + cp);
+  const bool marked = n_ == 1 && raw.bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  unheldFields(script::parseLine(marked ? raw.bytes.substr(3) : raw.bytes, n_),
+               "; saving the script as ANSI would lose it");
+}
+
+void Linter::unheldFields(const script::Line& l, const std::string& consequence) {
+  const std::vector<const Field*> fields = fieldList(l.command);
+  bool found = false;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const AnsiEncoding e = encodeAnsi(fields[i]->text);
+    if (e.ok()) continue;
+    found = true;
+    add(LintLevel::Error,
+        unencodableText("field " + std::to_string(i + 1) + " " + quoted(fields[i]->text),
+                        e.missing) +
+            consequence);
+  }
+  // The executor writes all the operands to its scratch file, the ignored ones too.
+  if (found || fields.empty()) return;
+  const AnsiEncoding e = encodeAnsi(l.operand);
+  if (!e.ok()) add(LintLevel::Error, unencodableText("the operands", e.missing) + consequence);
 }
 
 void Linter::check(const script::Line&, const script::EmptyLine&) {
@@ -275,11 +341,13 @@ void Linter::gamePathField(const std::string& field, const char* role) {
 }
 
 void Linter::entryName(const std::string& name, const char* role) {
+  // Counted in the code page's bytes: a double-byte character takes two of the 23.
   const std::string stored = utf8ToAnsi(name);
+  const bool wide = stored.size() != utf8ToWide(name).size();
   if (stored.size() > 23)
-    add(LintLevel::Error, std::string(role) + " \"" + name + "\" has " +
-                              std::to_string(stored.size()) +
-                              " characters; the game reads at most 23");
+    add(LintLevel::Error,
+        std::string(role) + " \"" + name + "\" has " + std::to_string(stored.size()) +
+            (wide ? " bytes in " + codePageText() : " characters") + "; the game reads at most 23");
   if (name.find('.') == std::string::npos)
     add(LintLevel::Error, std::string(role) + " \"" + name +
                               "\" has no dot; the game loads entries by their extension");
@@ -295,7 +363,8 @@ void wholeFile(const std::string& bytes, std::size_t lines, LintReport& r) {
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
     error(
         "the file begins with a UTF-8 byte order mark, which becomes part of the first line "
-        "(so a command there never runs); save it as ANSI (Windows-1252)");
+        "(so a command there never runs); save it as ANSI, " +
+        codePageText());
   if (lines > kMaxScriptLines)
     error("the script has " + std::to_string(lines) + " lines; more than " +
           std::to_string(kMaxScriptLines) + " stop the installation before any line runs");
@@ -308,7 +377,7 @@ LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists
   std::vector<RawLine> lines = splitRaw(bytes);
   report.lines = lines.size();
   wholeFile(bytes, lines.size(), report);
-  Linter linter(report, sourceExists);
+  Linter linter(report, sourceExists, savedAsUtf8(bytes));
   for (std::size_t i = 0; i < lines.size(); ++i) linter.line(i + 1, lines[i]);
   return report;
 }

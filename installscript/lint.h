@@ -38,9 +38,14 @@ struct LintReport {
 /// Tells whether a source file as the script writes it exists (as a file).
 using SourceExists = std::function<bool(const std::string& path)>;
 
-/// Lints the bytes of an "ins.cfg" (Windows-1252). It reports each line's meaning (a command and
-/// what it does, a note, an empty line) and finds:
+/// Lints the bytes of an "ins.cfg" (in the ANSI code page). It reports each line's meaning (a
+/// command and what it does, a note, an empty line) and finds:
 /// - errors about the whole file: a UTF-8 byte order mark, more than kMaxScriptLines lines;
+/// - for a script saved as UTF-8 with characters beyond ASCII: a warning on each such line (it
+///   reads as other characters in the code page), and an error naming the field that holds a
+///   character the code page lacks (it cannot be saved as ANSI);
+/// - otherwise an error naming the field that holds bytes that are no character of the code
+///   page (the installation stops there with error 52);
 /// - errors: an indented command word (the line is then a note and never runs), missing
 ///   fields, a quote that does not close, a source file that does not exist, a game path that
 ///   leaves the game folder or is empty, an entry name the game will not load (more than 23
@@ -56,7 +61,9 @@ LintReport lintScript(const std::string& bytes, const SourceExists& sourceExists
 LintReport lintModFolder(FileSystem& fs, const std::string& modDir);
 
 /// Lints the bytes of a "text.cfg": groups of five lines, the last group cut short by the file's
-/// end (also by an empty line after the fifth) being an error that names its line.
+/// end (also by an empty line after the fifth) being an error that names its line; a file saved
+/// as UTF-8 with characters beyond ASCII warns on each such line, and on characters the code
+/// page lacks.
 void lintTextCfg(const std::string& bytes, LintReport& report);
 
 /// Lints the bytes of an "image.jpg": a picture the wizard's loaders can decode (bannerProblem).

@@ -1,12 +1,38 @@
 // The mod's other two files, as the wizard loads them at start-up: its texts and its banner.
 #include "installscript/banner_check.h"
 #include "installscript/lint.h"
+#include "installscript/lint_code_page.h"
+#include "platform/ansi.h"
 #include "platform/text_file.h"
+#include "platform/utf8.h"
 
 namespace tamberlin {
+namespace {
+
+/// Texts saved as UTF-8 show as other characters; those the code page lacks cannot be saved as
+/// ANSI (Notepad writes "?" for them).
+void textCfgCodePage(const std::vector<std::string>& lines, LintReport& r) {
+  const std::string cp = codePageText();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (isAscii(lines[i])) continue;
+    addFinding(r, i + 1, LintLevel::Warning,
+               "the line is UTF-8: " + misreadWord(lines[i]) + " in " + cp, "text.cfg",
+               "are UTF-8, which " + cp + " shows as other characters",
+               "save the file as ANSI, " + cp);
+    const AnsiEncoding e = encodeAnsi(lines[i]);
+    if (!e.ok())
+      addFinding(r, i + 1, LintLevel::Warning,
+                 unencodableText("the line", e.missing) + "; saved as ANSI it shows as \"?\"",
+                 "text.cfg", "hold characters " + cp + " cannot hold",
+                 "saved as ANSI they show as \"?\"");
+  }
+}
+
+}  // namespace
 
 void lintTextCfg(const std::string& bytes, LintReport& r) {
   const std::vector<std::string> lines = splitLines(bytes);
+  if (savedAsUtf8(bytes)) textCfgCodePage(lines, r);
   if (lines.empty()) {
     addFinding(r, 0, LintLevel::Warning,
                "the file is empty: the wizard shows no title, description or caption", "text.cfg");

@@ -13,6 +13,8 @@ class FileSystem;
 
 /// The install script, in the current folder.
 inline constexpr const char* kScriptFile = "ins.cfg";
+/// The scratch file that turns a command's operand text into fields, in the current folder.
+inline constexpr const char* kScratchFile = "installing.tmp";
 /// The most lines an installation reads.
 constexpr std::size_t kMaxScriptLines = 50001;
 

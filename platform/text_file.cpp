@@ -43,7 +43,13 @@ std::vector<std::string> readTextLines(FileSystem& fs, const std::string& path) 
 void writeTextLines(FileSystem& fs, const std::string& path,
                     const std::vector<std::string>& lines) {
   std::string data;
-  for (const std::string& line : lines) data += utf8ToAnsi(line) + "\r\n";
+  for (const std::string& line : lines) {
+    AnsiEncoding e = encodeAnsi(line);
+    if (!e.ok())
+      throw RuntimeError(err::kBadFileNameOrNumber,
+                         unencodableText(path + " cannot take \"" + line + "\": it", e.missing));
+    data += e.bytes + "\r\n";
+  }
   auto file = fs.open(path, OpenMode::Create);
   if (!data.empty()) file->write(1, data.data(), data.size());
   file->close();

@@ -1,5 +1,6 @@
 #pragma once
-// Text files ("text.cfg", "ins.cfg", "installing.tmp"): 8-bit text in the ANSI code page.
+// Text files ("text.cfg", "ins.cfg", "installing.tmp"): 8-bit text in the ANSI code page,
+// decoded a whole line at a time.
 
 #include <string>
 #include <vector>
@@ -24,7 +25,8 @@ std::string readWholeFile(BinaryFile& file);
 std::vector<std::string> readTextLines(FileSystem& fs, const std::string& path);
 
 /// Writes UTF-8 lines to a text file in the ANSI code page, each followed by CR LF (the file is
-/// created or emptied first).
+/// created or emptied first). A line the code page cannot hold is error 52, and nothing is
+/// written.
 void writeTextLines(FileSystem& fs, const std::string& path, const std::vector<std::string>& lines);
 
 }  // namespace tamberlin

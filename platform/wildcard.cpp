@@ -1,33 +1,14 @@
 #include "platform/wildcard.h"
 
-#include <cwctype>
-
 #include "platform/ansi.h"
+#include "platform/win_path.h"
 
 namespace tamberlin {
 namespace {
 
-/// Upper case of the letters a script can hold (those of Windows-1252), folded the same way
-/// whatever the process's locale: ASCII, Latin-1, and the five extra pairs of the code page.
-wchar_t foldLetter(wchar_t c) {
-  if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
-  switch (c) {
-    case 0xFF:
-      return 0x178;
-    case 0x153:
-      return 0x152;
-    case 0x161:
-      return 0x160;
-    case 0x17E:
-      return 0x17D;
-    default:
-      return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  }
-}
-
 std::wstring folded(const std::string& utf8) {
   std::wstring w = utf8ToWide(utf8);
-  for (wchar_t& c : w) c = foldLetter(c);
+  for (wchar_t& c : w) c = upperCase(c);
   return w;
 }
 

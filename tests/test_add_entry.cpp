@@ -4,6 +4,7 @@
 
 #include "imgarchive/add_plan.h"
 #include "platform/runtime_error.h"
+#include "platform/win_path.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
 #include "support/fault_file_system.h"
@@ -205,6 +206,20 @@ TEST(AddPlan, MovesLowestOffsetFirstLowerSlotAmongEqual) {
   EXPECT_EQ(plan.entry.dirPos, 9 + 32 * 64);
 }
 
+TEST(AddPlan, AnEntryHoldsWhatItsSixteenBitSizeCanSay) {
+  std::vector<IMGEntry> dir(2);
+  dir[1].offset = 1;
+  const std::int64_t most = std::int64_t{65535} * 2048;
+  EXPECT_EQ(planAdd(dir, 2048, most, "x").entry.size, 65535);
+  try {
+    planAdd(dir, 2048, most + 1, "x");
+    FAIL() << "65,536 sectors do not fit the game's size field";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), 6);
+    EXPECT_NE(e.detail().find("65,535 sectors"), std::string::npos) << e.detail();
+  }
+}
+
 TEST(AddPlan, DataStartsPastTwoGiBOverflow) {
   std::vector<IMGEntry> dir(2);
   dir[1].offset = 1;
@@ -294,7 +309,7 @@ TEST_F(AddEntryTest, MissingFileIsErrorAndChangesNothing) {
   std::string missing = dir.file("nope.dff");
   rig.boxes.answers = {MsgAnswer::Yes};
   add(missing);
-  EXPECT_EQ(rig.onlyBox(), enginePrompt("8Error # ", 53, "File not found: " + missing, kSub));
+  EXPECT_EQ(rig.onlyBox(), enginePrompt("8Error # ", 53, "File not found: " + displayPath(missing), kSub));
   EXPECT_EQ(rig.boxes.shown[0].title, "Veldra");
   EXPECT_TRUE(sameBytes(readBytes(archive), before));
   EXPECT_EQ(rig.engine.IMGDir.size(), table);
@@ -307,7 +322,7 @@ TEST_F(AddEntryTest, MissingArchiveFolderIsStepTwo) {
   rig.boxes.answers = {MsgAnswer::Yes};
   add(modFile("car.dff", 10));
   EXPECT_EQ(rig.onlyBox(),
-            enginePrompt("2Error # ", 76, "Path not found: " + rig.engine.imgPath, kSub));
+            enginePrompt("2Error # ", 76, "Path not found: " + displayPath(rig.engine.imgPath), kSub));
 }
 
 TEST_F(AddEntryTest, NoEndsTheProgramYesAbandonsTheWholeAdd) {

@@ -6,19 +6,18 @@
 
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
+#include "support/memory_file_system.h"
 
 namespace tamberlin {
 namespace {
 
 using test::EngineRig;
 using test::makeArchive;
+using test::MemoryFileSystem;
 using test::parseArchive;
 using test::pattern;
-using test::readBytes;
 using test::Rec;
 using test::sameBytes;
-using test::TempDir;
-using test::writeBytes;
 
 struct Model {
   std::vector<std::string> data;  ///< entry k + 1 must start with these bytes
@@ -53,8 +52,9 @@ std::size_t randomLength(std::mt19937& rng) {
 }
 
 /// Checks the file against the model and against the engine's table.
-void checkArchive(const std::string& path, const Model& model, const std::vector<IMGEntry>& table) {
-  const std::string bytes = readBytes(path);
+void checkArchive(MemoryFileSystem& fs, const std::string& path, const Model& model,
+                  const std::vector<IMGEntry>& table) {
+  const std::string bytes = fs.readFile(path);
   test::Parsed p = parseArchive(bytes);
   ASSERT_EQ(p.magic, "VER2");
   ASSERT_EQ(p.count, model.data.size());
@@ -85,26 +85,27 @@ void checkArchive(const std::string& path, const Model& model, const std::vector
 void runSequence(unsigned seed, int steps) {
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 rng(seed);
-  TempDir dir;
-  const std::string path = dir.file("gta3.img");
+  // Bytes and their order are what this checks: the memory file system serves as well as a disk.
+  MemoryFileSystem fs;
+  const std::string path = "/game/gta3.img";
   std::vector<Rec> recs = randomLayout(rng, static_cast<int>(rng() % 80));
   std::uint32_t end = 1;
   for (const Rec& r : recs) end = std::max(end, r.offset + r.size);
-  writeBytes(path, makeArchive(recs, std::size_t{end} * 2048));
+  fs.writeFile(path, makeArchive(recs, std::size_t{end} * 2048));
   Model model;
   for (std::size_t k = 0; k < recs.size(); ++k)
     model.data.push_back(
         pattern(static_cast<std::uint32_t>(k + 1), std::size_t{recs[k].size} * 2048));
 
-  EngineRig rig;
+  EngineRig rig(fs);
   rig.engine.ReadIMG(path);
   rig.engine.imgPath = path;
   const std::int32_t zero = 0;
   for (int step = 0; step < steps; ++step) {
     SCOPED_TRACE("step " + std::to_string(step));
-    const std::string file = dir.file("mod" + std::to_string(step % 3) + ".bin");
+    const std::string file = "/mod/mod" + std::to_string(step % 3) + ".bin";
     const std::string content = pattern(1000 + static_cast<std::uint32_t>(step), randomLength(rng));
-    writeBytes(file, content);
+    fs.writeFile(file, content);
     if (model.data.empty() || rng() % 2 == 0) {
       rig.engine.UseFileNameToIMG(file, zero, zero, rng() % 3 == 0 ? "sub/e.dff" : "");
       model.data.push_back(content);
@@ -115,12 +116,12 @@ void runSequence(unsigned seed, int steps) {
       if (!content.empty()) model.data[static_cast<std::size_t>(k) - 1] = content;
     }
     ASSERT_TRUE(rig.boxes.shown.empty()) << rig.onlyBox();
-    ASSERT_NO_FATAL_FAILURE(checkArchive(path, model, rig.engine.IMGDir));
+    ASSERT_NO_FATAL_FAILURE(checkArchive(fs, path, model, rig.engine.IMGDir));
   }
   // What the engine holds is what a fresh read of the file gives.
-  EngineRig reread;
+  EngineRig reread(fs);
   reread.engine.ReadIMG(path);
-  ASSERT_NO_FATAL_FAILURE(checkArchive(path, model, reread.engine.IMGDir));
+  ASSERT_NO_FATAL_FAILURE(checkArchive(fs, path, model, reread.engine.IMGDir));
 }
 
 TEST(EngineModel, RandomAddReplaceSequencesKeepEveryEntrysBytes) {

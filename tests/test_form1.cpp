@@ -6,9 +6,11 @@
 #include <functional>
 #include <map>
 
+#include "installscript/read_only_file_system.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
+#include "support/fake_elevator.h"
 #include "support/install_rig.h"
 #include "ui/message_box.h"
 #include "ui/program_end.h"
@@ -120,7 +122,7 @@ class FakeView : public Form1View, public WindowControl {
     if (cancel == 0) closed = true;
   }
   void activate() override { ++activations; }
-  void makeVisible() override {}
+  void makeVisible() override { ++shows; }
   void refresh() override { ++refreshes; }
 
   Form1* form = nullptr;
@@ -132,7 +134,7 @@ class FakeView : public Form1View, public WindowControl {
   FakeTimer timer;
   std::string caption;
   bool closed = false;
-  int activations = 0, refreshes = 0;
+  int activations = 0, refreshes = 0, shows = 0;
 };
 
 /// Boxes answered from a queue (an unexpected Yes/No box gets No); `during` runs while a box
@@ -164,10 +166,8 @@ const char* const kFiveLines =
 /// A mod folder (current while the rig lives) with the wizard's files, and a game folder.
 class WizardRig {
  public:
-  explicit WizardRig(Form1Setup setup = {{{"/", "/"}}, ""})
-      : game(root.file("game")),
-        inMod(mod.path()),
-        form(view, realFileSystem(), boxes, std::move(setup)) {
+  explicit WizardRig(Form1Setup setup = {{{"/", "/"}}, ""}, FileSystem& fs = realFileSystem())
+      : game(root.file("game")), inMod(mod.path()), form(view, fs, boxes, std::move(setup)) {
     view.form = &form;
     writeBytes(mod.file("image.jpg"), kJpegMagic + "banner");
     writeBytes(mod.file("text.cfg"), kFiveLines);
@@ -450,6 +450,19 @@ TEST(Form1DefaultFolder, DriveDefaultThenWinePrefix) {
   }
 }
 
+TEST(Form1DefaultFolder, ProgramFilesX86OnlyOn64BitWindows) {
+  TempDir drive;
+  std::string x86 = drive.path() + "/Program Files (x86)/Rockstar Games/GTA San Andreas";
+  stdfs::create_directories(x86);
+  for (bool on64Bit : {false, true}) {
+    WizardRig rig({{{drive.path(), drive.path()}}, "", nullptr, on64Bit});
+    ASSERT_FALSE(rig.run([&] { rig.form.Form_Load(); }));
+    rig.form.InitialDrive = drive.path();
+    ASSERT_FALSE(rig.run([&] { rig.form.Command2_Click(); }));
+    EXPECT_EQ(rig.form.Dir1.path() == x86, on64Bit) << rig.form.Dir1.path();
+  }
+}
+
 TEST_F(Form1Pages, DriveChangeMovesTheListAndTheMessage) {
   TempDir other;
   rig.form.Drive1.push_back({"other", other.path()});
@@ -463,6 +476,82 @@ TEST_F(Form1Pages, DriveChangeMovesTheListAndTheMessage) {
   next();
   EXPECT_EQ(rig.boxes.texts(),
             std::vector<std::string>{"GTA San Andreas Installalation not detected at gone"});
+}
+
+// ---- a game folder this process may not change ------------------------------------------
+
+TEST(Form1Elevation, DeniedFolderStartsTheCopyAndEndsWithItsExitCode) {
+  test::FakeElevator elevator;
+  elevator.answer = {ElevatedRun::Ended, 0, 0};
+  ReadOnlyFileSystem denied(realFileSystem());
+  WizardRig rig({{{"/", "/"}}, "", &elevator}, denied);
+  ASSERT_FALSE(rig.run([&] { rig.form.Form_Load(); }));
+  ASSERT_FALSE(rig.run([&] { rig.form.Command2_Click(); }));
+  rig.openFolder(rig.game);
+  // While the copy runs, nothing the user does here acts.
+  elevator.during = [&] {
+    std::int16_t cancel = 0;
+    rig.form.Form_Unload(cancel);
+    EXPECT_EQ(cancel, 1);
+    rig.form.Command3_Click();
+    rig.form.Command2_Click();
+    rig.form.Dir1_Open(0);
+  };
+  EXPECT_EQ(rig.run([&] { rig.form.Command2_Click(); }), kExitInstalled);
+  ASSERT_EQ(elevator.starts.size(), 1u);
+  EXPECT_EQ(elevator.starts[0].gameFolder, rig.form.Dir1.path());
+  EXPECT_EQ(stdfs::canonical(elevator.starts[0].modFolder), stdfs::canonical(rig.mod.path()));
+  EXPECT_TRUE(rig.boxes.shown.empty());
+  EXPECT_FALSE(rig.view.closed);
+  EXPECT_EQ(rig.form.PageOnVar, 1) << "this copy never shows the installation page";
+}
+
+TEST(Form1Elevation, RefusedFolderStaysOnTheFolderPage) {
+  test::FakeElevator elevator;
+  elevator.answer = {ElevatedRun::Declined, 0, 1223};
+  ReadOnlyFileSystem denied(realFileSystem());
+  WizardRig rig({{{"/", "/"}}, "", &elevator}, denied);
+  ASSERT_FALSE(rig.run([&] { rig.form.Form_Load(); }));
+  ASSERT_FALSE(rig.run([&] { rig.form.Command2_Click(); }));
+  rig.openFolder(rig.game);
+  ASSERT_FALSE(rig.run([&] { rig.form.Command2_Click(); }));
+  ASSERT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(rig.boxes.shown[0].title, "Tamberlin");
+  EXPECT_EQ(rig.boxes.shown[0].buttons, MsgButtons::Ok);
+  EXPECT_NE(rig.boxes.shown[0].text.find(rig.form.Dir1.path()), std::string::npos);
+  EXPECT_GT(rig.view.shows, 0) << "the window the elevator may have hidden is shown again";
+  EXPECT_EQ(rig.form.PageOnVar, 1);
+  EXPECT_TRUE(rig.form.saPath.empty());
+  EXPECT_TRUE(rig.view.command2.enabled && rig.view.command3.enabled);
+  EXPECT_EQ(rig.view.timer.interval, 0);
+  // The user may try again, and then cancel as on any folder page.
+  ASSERT_FALSE(rig.run([&] { rig.form.Command2_Click(); }));
+  EXPECT_EQ(elevator.starts.size(), 2u);
+  rig.boxes.answers = {MsgAnswer::Yes};
+  ASSERT_FALSE(rig.run([&] { rig.form.Command3_Click(); }));
+  EXPECT_TRUE(rig.view.closed);
+}
+
+TEST(Form1Elevation, TheElevatedCopyOpensOnTheInstallationPage) {
+  {
+    WizardRig rig;
+    ASSERT_FALSE(rig.run([&] { rig.form.Form_Load(); }));
+    ASSERT_FALSE(rig.run([&] { rig.form.openInstallPage(rig.game); }));
+    EXPECT_EQ(rig.form.saPath, rig.game);
+    EXPECT_EQ(rig.form.PageOnVar, 3);
+    EXPECT_EQ(rig.view.label1.text, "Installing");
+    EXPECT_EQ(rig.view.label2.text, "Please wait");
+    EXPECT_FALSE(rig.view.command2.enabled || rig.view.command3.enabled);
+    EXPECT_FALSE(rig.view.dir1.visible);
+    EXPECT_EQ(rig.view.timer.interval, 10);
+  }
+  // Even this copy may not change the folder: it ends at once, and the first one says so.
+  ReadOnlyFileSystem denied(realFileSystem());
+  WizardRig rig({{{"/", "/"}}, ""}, denied);
+  ASSERT_FALSE(rig.run([&] { rig.form.Form_Load(); }));
+  EXPECT_EQ(rig.run([&] { rig.form.openInstallPage(rig.game); }), kExitNeedsAdmin);
+  EXPECT_EQ(rig.form.PageOnVar, 0);
+  EXPECT_TRUE(rig.boxes.shown.empty());
 }
 
 // ---- cancel and unload ------------------------------------------------------------------------
@@ -589,7 +678,9 @@ TEST_F(Form1Timer, ErrorShowsNumberAndDescriptionAndEndsWithFailure) {
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].text.rfind("Run-time error '53':\r\rFile not found", 0), 0u)
       << rig.boxes.shown[0].text;
-  EXPECT_TRUE(stdfs::is_directory(rig.game + "/first")) << "what was done stays done";
+  // The line is checked before the first change: the box comes before anything is made.
+  EXPECT_FALSE(stdfs::exists(rig.game + "/first")) << "nothing changed";
+  EXPECT_FALSE(stdfs::exists(rig.mod.file("installing.tmp")));
   EXPECT_FALSE(stdfs::exists(rig.game + "/never"));
   EXPECT_EQ(rig.form.forceCloseInt, 0);
 }

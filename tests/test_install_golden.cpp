@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/elevation.h"
 #include "platform/win_path.h"
 #include "support/archive_fixture.h"
 #include "support/fault_file_system.h"
@@ -138,18 +139,36 @@ TEST_F(GoldenInstall, TheWholeScriptGivesExactlyTheExpectedTree) {
       << run.err;
 }
 
-TEST_F(GoldenInstall, AnErrorStopsAtItsLineWithExitOneAndKeepsWhatWasDone) {
+TEST_F(GoldenInstall, AnErrorSeenInAdvanceStopsAtItsLineWithExitOneBeforeAnyChange) {
   writeBytes(
       mod.file("ins.cfg"),
       "MAKEDIR data\\mymod\r\nADD missing.dff, data\\mymod\\x.dff\r\nDELETE data\\*.bak\r\n");
-  Tree expected = snapshotTree(game);
-  expected["data/mymod"] = "<dir>";
+  const Tree before = snapshotTree(game);
   ProgramRun run = install();
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("error 53: File not found"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("ins.cfg line 2"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("nothing was changed"), std::string::npos) << run.err;
   EXPECT_EQ(run.out.find("Installation Complete"), std::string::npos);
-  EXPECT_EQ(snapshotTree(game), expected);
+  EXPECT_TRUE(snapshotTree(game) == before) << "the game changed";
+  EXPECT_FALSE(fs::exists(mod.file("installing.tmp")));
+  EXPECT_EQ(run.err.find("write access"), std::string::npos) << "the folder is writable";
+}
+
+TEST_F(GoldenInstall, AUserWhoMayNotChangeTheGameIsToldWhatRightsItNeeds) {
+  writeBytes(mod.file("ins.cfg"), kScript);
+  const Tree gameBefore = snapshotTree(game), modBefore = snapshotTree(mod.path());
+  ProgramRun run = runProgram(
+      "env", {std::string(kLimitedUserVariable) + "=1", TAMBERLIN_BINARY, "install", game},
+      mod.path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("error 70: Permission denied"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("The game folder needs write access: run this command as the folder's "
+                         "owner or as root."),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(snapshotTree(game), gameBefore);
+  EXPECT_EQ(snapshotTree(mod.path()), modBefore);
 }
 
 TEST_F(GoldenInstall, EngineQuestionsAreAnsweredNoUnlessToldToContinue) {

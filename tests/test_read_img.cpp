@@ -4,6 +4,7 @@
 
 #include "imgarchive/bitstring.h"
 #include "platform/runtime_error.h"
+#include "platform/win_path.h"
 #include "support/archive_fixture.h"
 #include "support/engine_rig.h"
 #include "ui/program_end.h"
@@ -100,7 +101,7 @@ TEST_F(ReadImgTest, MissingFolderShowsBoxAndYesReturns) {
   rig.engine.ReadIMG(bad);
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   const MessageBoxRequest& box = rig.boxes.shown[0];
-  EXPECT_EQ(box.text, enginePrompt(" Error # ", 76, "Path not found: " + bad, "Sub ReadIMG"));
+  EXPECT_EQ(box.text, enginePrompt(" Error # ", 76, "Path not found: " + displayPath(bad), "Sub ReadIMG"));
   EXPECT_EQ(box.title, "Veldra");
   EXPECT_EQ(box.buttons, MsgButtons::YesNo);
   EXPECT_EQ(box.icon, MsgIcon::Warning);

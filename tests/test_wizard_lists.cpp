@@ -54,6 +54,10 @@ TEST_F(DirListTest, RowsArePathThenSubfolders) {
     EXPECT_EQ(list.rows()[i].open, i <= current) << i;
     EXPECT_EQ(list.rows()[i].indent, static_cast<int>(std::min(i, current + 1))) << i;
   }
+  // Each row knows its whole path, for a name cut short in the list.
+  EXPECT_EQ(list.rows()[0].path, "/");
+  EXPECT_EQ(list.rows()[current].path, base + "/top");
+  EXPECT_EQ(list.rows().back().path, base + "/top/Gamma");
 }
 
 TEST_F(DirListTest, HighlightChangesNothingOpenMoves) {
@@ -186,6 +190,10 @@ TEST(Drives, GameFolderCandidates) {
   EXPECT_EQ(linux[1], "/home/ann/.wine/drive_c\\Program Files\\Rockstar Games\\GTA San Andreas");
   EXPECT_EQ(linux[2],
             "/home/ann/.wine/drive_c\\Program Files (x86)\\Rockstar Games\\GTA San Andreas");
+  // 64-bit Windows keeps 32-bit programs such as the game in a folder of their own, tried second.
+  EXPECT_EQ(gameFolderCandidates("d:", "", true),
+            (std::vector<std::string>{"d:\\Program Files\\Rockstar Games\\GTA San Andreas",
+                                      "d:\\Program Files (x86)\\Rockstar Games\\GTA San Andreas"}));
 }
 
 TEST(DisplayText, EveryLineEndBecomesTheToolkitsBreak) {

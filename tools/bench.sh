@@ -3,9 +3,13 @@
 # of the same work on this disk. Builds Release into build-bench/, generates the archive once
 # (cached in build/bench-data/), and works on a copy of it.
 #
-#   tools/bench.sh            everything
-#   tools/bench.sh --quick    fewer repetitions
+#   tools/bench.sh                everything
+#   tools/bench.sh --quick        fewer repetitions
+#   tools/bench.sh --start-only   only the whole-process rows (start, img list, memory)
+#   tools/bench.sh --against BIN  also times another tamberlin (an older build) in the same turns
 #
+# Whole processes: tamberlin --version <= 3 ms, img list of the 16,300 entries <= 10 ms, its
+# peak memory <= 6 MB, each next to cat of the archive's directory bytes.
 # Targets: directory read < 5 ms; add and replace within 1.3x of a durable append of the same
 # bytes; peak memory < 32 MiB while replacing an entry with a 127 MiB file (an entry holds at
 # most 128 MiB).
@@ -14,8 +18,16 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 need_packages "${BUILD_PACKAGES[@]}"
 
-reps=3
-[ "${1:-}" = "--quick" ] && reps=1
+reps=3 start_only= against=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --quick) reps=1 ;;
+    --start-only) start_only=1 ;;
+    --against) against=$(realpath "$2"); shift ;;
+    *) echo "usage: tools/bench.sh [--quick] [--start-only] [--against TAMBERLIN]" >&2; exit 2 ;;
+  esac
+  shift
+done
 
 echo "== build (Release, build-bench/)"
 configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DTAMBERLIN_TESTS=OFF
@@ -31,6 +43,41 @@ work=$data/work.img
 trap 'rm -f "$work" "$work".payload-*' EXIT
 cp "$data/game.img" "$work"
 sync
+
+# Whole processes, run in turns so each meets the same load (tools/proc_bench.cpp): start-up,
+# img list of the game archive and its peak memory, next to cat of the directory's bytes (the
+# header and the records, cut from the archive once), which every list must at least read.
+dirbytes=$data/directory.bin
+if [ ! -f "$dirbytes" ]; then
+  count=$(od -An -tu4 -j4 -N4 "$data/game.img" | tr -d ' ')
+  head -c $((8 + 32 * count)) "$data/game.img" >"$dirbytes"
+fi
+runs=$((reps == 1 ? 50 : 200))
+echo
+echo "== whole processes ($runs runs each, in turns; wall-clock medians)"
+cmds=(-- build-bench/tamberlin --version -- build-bench/tamberlin img list "$work" -- cat "$dirbytes")
+[ -n "$against" ] && cmds+=(-- "$against" --version -- "$against" img list "$work")
+mapfile -t procs < <(build-bench/tools/proc_bench "$runs" "${cmds[@]}")
+pget() { sed -n "s/.*$2=\([0-9.]*\).*/\1/p" <<<"${procs[$1]}"; }
+prow() {  # prow LABEL INDEX: time and peak memory of command INDEX next to cat's
+  local kib
+  kib=$(pget "$2" peak_rss_kib)
+  printf "  %-30s %8s ms %6.2fx   %6s KiB %6.2fx\n" "$1" "$(pget "$2" median_ms)" \
+    "$(awk -v a="$(pget "$2" median_ms)" -v b="$(pget 2 median_ms)" 'BEGIN { print a / b }')" \
+    "$kib" "$(awk -v a="$kib" -v b="$(pget 2 peak_rss_kib)" 'BEGIN { print a / b }')"
+}
+printf "  %-30s %11s %7s   %10s %7s\n" "" "time" "vs cat" "peak" "vs cat"
+prow "tamberlin --version" 0
+prow "tamberlin img list, 16,300" 1
+prow "cat of the directory bytes" 2
+if [ -n "$against" ]; then
+  prow "--against: --version" 3
+  prow "--against: img list" 4
+  echo "  (--against: $against)"
+fi
+echo "targets: --version <= 3 ms; img list <= 10 ms and peak <= 6 MB (6144 KiB)"
+echo "  ($(ldd build-bench/tamberlin | wc -l) shared objects mapped by build-bench/tamberlin)"
+[ -n "$start_only" ] && exit 0
 
 echo "== benchmarks ($reps repetitions, medians)"
 results=$data/results.json

@@ -3,8 +3,8 @@
 #   build-win/tamberlin-x86.exe  (32-bit, Windows 7 and later)
 #   build-win/tamberlin-x64.exe  (64-bit)
 #   build-win/win32-driver.exe   (64-bit; drives the wizard from outside in the Wine smoke test)
-# With --tests also build-win/tests/tamberlin-tests.exe: the unit tests of the portable code on
-# the Windows file layer, for running under Wine.
+# With --tests also build-win/tests/tamberlin-tests.exe and build-win/tests-x86/tamberlin-tests.exe:
+# the unit tests of the portable code on the Windows file layer, 64- and 32-bit, for Wine.
 # Each is static and stripped, and may import only DLLs that ship with Windows: the script
 # fails when one imports anything else, or when the wizard links C++ streams.
 set -euo pipefail
@@ -40,6 +40,18 @@ check_no_streams() {  # check_no_streams LINKER_MAP EXE
   fi
 }
 
+# The manifest asks for no elevation: a double-click must not bring the system's prompt (the
+# wizard asks for rights itself, for a game folder that needs them). Without one, Windows would
+# take the program for an installer by the word "installer" in its description and elevate it,
+# and would let the 32-bit exe's writes under Program Files land in the user's VirtualStore,
+# where the game never sees them, as if they had succeeded.
+check_manifest() {  # check_manifest EXE
+  if ! grep -aq 'requestedExecutionLevel level="asInvoker"' "$1"; then
+    echo "error: $1 carries no manifest with requestedExecutionLevel asInvoker" >&2
+    return 1
+  fi
+}
+
 build_arch() {  # build_arch MINGW_ARCH EXE_SUFFIX
   local arch=$1 suffix=$2 dir="$out/$1"
   cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
@@ -49,6 +61,7 @@ build_arch() {  # build_arch MINGW_ARCH EXE_SUFFIX
   check_no_streams "$dir/tamberlin.map" "$dir/tamberlin.exe"
   cp "$dir/tamberlin.exe" "$out/tamberlin-$suffix.exe"
   check_imports "$arch-w64-mingw32-objdump" "$out/tamberlin-$suffix.exe"
+  check_manifest "$out/tamberlin-$suffix.exe"
 }
 
 build_arch i686 x86
@@ -62,14 +75,19 @@ if [ -f "$driver" ]; then
   check_imports x86_64-w64-mingw32-objdump "$out/win32-driver.exe"
 fi
 
-if [ $with_tests = 1 ]; then
-  cmake -S tools/win32-tests -B "$out/tests" -G Ninja -DCMAKE_SYSTEM_NAME=Windows \
-    -DCMAKE_C_COMPILER=x86_64-w64-mingw32-gcc-posix -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix \
+build_tests() {  # build_tests MINGW_ARCH DIR
+  cmake -S tools/win32-tests -B "$2" -G Ninja -DCMAKE_SYSTEM_NAME=Windows \
+    -DCMAKE_C_COMPILER="$1-w64-mingw32-gcc-posix" -DCMAKE_CXX_COMPILER="$1-w64-mingw32-g++-posix" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$out/tests" -j 2
+  cmake --build "$2" -j 2
+}
+
+if [ $with_tests = 1 ]; then
+  build_tests x86_64 "$out/tests"
+  build_tests i686 "$out/tests-x86"
 fi
 
-echo "Windows executables (static, stripped, system DLLs only):"
+echo "Windows executables (static, stripped, system DLLs only, manifest asInvoker):"
 for f in "$out"/tamberlin-x86.exe "$out"/tamberlin-x64.exe; do
   printf '  %-28s %8d bytes\n' "$f" "$(stat -c %s "$f")"
 done

@@ -80,11 +80,12 @@ bool DirList::open(const std::string& path) {
   path_ = joinFolderPath(current_, current_.names.size());
   subfolders_ = std::move(subfolders);
   rows_.clear();
-  rows_.push_back({current_.root, 0, true});
+  rows_.push_back({current_.root, 0, true, current_.root});
   for (std::size_t i = 0; i < current_.names.size(); ++i)
-    rows_.push_back({current_.names[i], static_cast<int>(i) + 1, true});
+    rows_.push_back({current_.names[i], static_cast<int>(i) + 1, true, rowPath(i + 1)});
   int childIndent = static_cast<int>(current_.names.size()) + 1;
-  for (const std::string& name : subfolders_) rows_.push_back({name, childIndent, false});
+  for (const std::string& name : subfolders_)
+    rows_.push_back({name, childIndent, false, rowPath(rows_.size())});
   highlighted_ = currentRow();
   return true;
 }

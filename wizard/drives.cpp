@@ -9,6 +9,7 @@ namespace tamberlin {
 namespace {
 
 const char* const kGameUnderDrive = "\\Program Files\\Rockstar Games\\GTA San Andreas";
+const char* const kGameUnderDriveX86 = "\\Program Files (x86)\\Rockstar Games\\GTA San Andreas";
 
 bool startsWith(const std::string& s, const std::string& prefix) {
   return s.compare(0, prefix.size(), prefix) == 0;
@@ -127,12 +128,12 @@ std::string defaultGameFolder(const std::string& driveText) {
 }
 
 std::vector<std::string> gameFolderCandidates(const std::string& driveText,
-                                              const std::string& winePrefix) {
+                                              const std::string& winePrefix, bool programFilesX86) {
   std::vector<std::string> out{defaultGameFolder(driveText)};
+  if (programFilesX86) out.push_back(driveText + kGameUnderDriveX86);
   if (!winePrefix.empty()) {
     out.push_back(joinPath(winePrefix, "drive_c") + kGameUnderDrive);
-    out.push_back(joinPath(winePrefix, "drive_c") +
-                  "\\Program Files (x86)\\Rockstar Games\\GTA San Andreas");
+    out.push_back(joinPath(winePrefix, "drive_c") + kGameUnderDriveX86);
   }
   return out;
 }

@@ -9,6 +9,8 @@
 
 namespace tamberlin {
 
+class Elevator;
+
 /// One item of the drive list: the text it shows ("c:", "/", "/home/ann") and the folder the
 /// folder list moves to when the drive is chosen.
 struct DriveItem {
@@ -22,6 +24,12 @@ struct Form1Setup {
   /// The Wine prefix ($WINEPREFIX, else ~/.wine) where Windows programs live on Linux; empty
   /// where there is none to try.
   std::string winePrefix;
+  /// How the program gets administrator rights for a game folder it may not change; nullptr
+  /// where the system has no such thing.
+  Elevator* elevator = nullptr;
+  /// True on 64-bit Windows, which installs 32-bit programs such as the game under
+  /// "\Program Files (x86)".
+  bool programFilesX86 = false;
 };
 
 /// The mount points worth offering from the text of /proc/self/mounts: file systems that hold
@@ -42,9 +50,10 @@ std::size_t driveOf(const std::vector<DriveItem>& drives, const std::string& fol
 std::string defaultGameFolder(const std::string& driveText);
 
 /// The folders the folder page tries, in order, before it stays where it is: the default
-/// folder on the drive, then the same folder under the Wine prefix's drive_c (also under
-/// "Program Files (x86)", where 64-bit prefixes put 32-bit games).
+/// folder on the drive, the same under "Program Files (x86)" when `programFilesX86`, then both
+/// under the Wine prefix's drive_c (a 64-bit prefix keeps 32-bit games under the second).
 std::vector<std::string> gameFolderCandidates(const std::string& driveText,
-                                              const std::string& winePrefix);
+                                              const std::string& winePrefix,
+                                              bool programFilesX86 = false);
 
 }  // namespace tamberlin

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "installscript/game_folder.h"
+#include "installscript/write_probe.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
@@ -26,7 +28,6 @@ const char* const kFolderText =
     "games/gta san andreas";
 const char* const kImageError = "Error with image.jpg load process. Ending...";
 const char* const kTextError = "Error with text.cfg load process. Ending...";
-const char* const kGameProgram = "gta_sa.exe";
 
 std::vector<std::string> driveTexts(const std::vector<DriveItem>& drives) {
   std::vector<std::string> texts;
@@ -42,7 +43,9 @@ Form1::Form1(Form1View& view, FileSystem& fs, MessageBoxes& boxes, Form1Setup se
       Dir1(fs),
       File1(fs),
       view_(view),
-      winePrefix_(std::move(setup.winePrefix)) {}
+      winePrefix_(std::move(setup.winePrefix)),
+      elevator_(setup.elevator),
+      programFilesX86_(setup.programFilesX86) {}
 
 const std::string& Form1::driveText() const {
   static const std::string none;
@@ -131,7 +134,8 @@ void Form1::PageChange(std::int16_t& PageOn) {
     view_.Label4().setVisible(true);
     view_.Drive1().setVisible(true);
     // The game's usual home first; a folder that is not there leaves the list where it was.
-    for (const std::string& folder : gameFolderCandidates(driveText(), winePrefix_))
+    for (const std::string& folder :
+         gameFolderCandidates(driveText(), winePrefix_, programFilesX86_))
       if (Dir1.open(folder)) break;
     showDirList();
   }
@@ -152,7 +156,7 @@ void Form1::PageChange(std::int16_t& PageOn) {
 }
 
 void Form1::Command2_Click() {
-  if (installing_) return;
+  if (busy()) return;
   if (PageOnVar == 0) {
     std::int16_t page = 1;
     PageChange(page);
@@ -160,25 +164,52 @@ void Form1::Command2_Click() {
     File1.setPath(Dir1.path());
     File1.setPattern(kGameProgram);
     std::string first = File1.items().empty() ? std::string() : File1.items().front();
-    if (first == kGameProgram) {
+    if (first != kGameProgram) {
+      boxes_.show(
+          {kNotDetectedPrefix + driveText(), kAppTitle, MsgButtons::Ok, MsgIcon::None, false});
+    } else if (mayChange(File1.path())) {
       saPath = File1.path();
       std::int16_t page = 3;
       PageChange(page);
-    } else {
-      boxes_.show(
-          {kNotDetectedPrefix + driveText(), kAppTitle, MsgButtons::Ok, MsgIcon::None, false});
     }
   }
 }
 
+bool Form1::mayChange(const std::string& gameFolder) {
+  // While the elevated copy runs, this window acts on nothing the user does.
+  struct Elevating {
+    bool& flag;
+    explicit Elevating(bool& f) : flag(f) { flag = true; }
+    ~Elevating() { flag = false; }
+  };
+  FolderDecision decision;
+  {
+    Elevating during(elevating_);
+    decision = decideGameFolder(fs_, elevator_, gameFolder, fs_.currentDir());
+  }
+  if (decision.kind == FolderDecision::Ended) throw ProgramEnd{decision.exitCode};
+  if (decision.kind == FolderDecision::Install) return true;
+  view_.window().makeVisible();
+  boxes_.show({decision.message, kAppTitle, MsgButtons::Ok, MsgIcon::None, false});
+  return false;
+}
+
+void Form1::openInstallPage(const std::string& gameFolder) {
+  if (probeGameFolder(fs_, gameFolder) == FolderAccess::Denied) throw ProgramEnd{kExitNeedsAdmin};
+  saPath = gameFolder;
+  std::int16_t page = 3;
+  PageChange(page);
+}
+
 void Form1::Command3_Click() {
-  if (installing_) return;
+  if (busy()) return;
   view_.window().requestClose();
 }
 
 void Form1::Form_Unload(std::int16_t& Cancel) {
-  // While the installation runs nothing closes the window: the program ends when it stops.
-  if (installing_) {
+  // While the installation runs, here or in the elevated copy, nothing closes the window: the
+  // program ends when it stops.
+  if (busy()) {
     Cancel = 1;
     return;
   }
@@ -204,7 +235,7 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Drive1_Change(std::size_t index) {
-  if (installing_ || index >= Drive1.size()) return;
+  if (busy() || index >= Drive1.size()) return;
   Drive1Index = index;
   // A drive that is not ready leaves the folder list where it was.
   if (Dir1.open(Drive1[index].root)) showDirList();
@@ -215,7 +246,7 @@ void Form1::Dir1_Highlight(std::size_t row) {
 }
 
 void Form1::Dir1_Open(std::size_t row) {
-  if (installing_) return;
+  if (busy()) return;
   Dir1.openRow(row);
   showDirList();
 }

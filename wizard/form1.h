@@ -17,6 +17,7 @@
 #include "wizard/drives.h"
 #include "wizard/file_list.h"
 #include "wizard/form1_view.h"
+#include "wizard/game_folder_access.h"
 
 namespace tamberlin {
 
@@ -59,6 +60,10 @@ class Form1 : public StatusLine, public InstallWindow, public Form1Install {
   /// A non-zero `Cancel` on return keeps the window open.
   void Form_Unload(std::int16_t& Cancel);
   void Timer1_Timer();
+  /// The elevated copy's start (game_folder_access.h), after Form_Load: straight to the
+  /// installation page on `gameFolder`, as a passed game-folder check leads there. Ends the
+  /// program with kExitNeedsAdmin when even this copy may not change the folder.
+  void openInstallPage(const std::string& gameFolder);
   /// The user chose drive `index` in the drive list.
   void Drive1_Change(std::size_t index);
   /// The user highlighted (clicked) row `row` of the folder list.
@@ -86,10 +91,18 @@ class Form1 : public StatusLine, public InstallWindow, public Form1Install {
   [[noreturn]] void failStartup(const std::string& message);
   void showDirList();
   void showProgress(double linesDone);
+  /// True when this process may change `gameFolder`. Otherwise the folder page stays after a
+  /// message, or the program ends with the exit code of the elevated copy that installed.
+  bool mayChange(const std::string& gameFolder);
+  /// The installation runs, or the elevated copy does: no user event acts.
+  bool busy() const { return installing_ || elevating_; }
 
   Form1View& view_;
   std::string winePrefix_;
+  Elevator* elevator_;
+  bool programFilesX86_;
   bool installing_ = false;
+  bool elevating_ = false;
   std::size_t linesTotal_ = 0;
   std::size_t lineIndex_ = 0;
   int permille_ = -1;

@@ -47,6 +47,8 @@ struct DirRow {
   std::string text;
   int indent = 0;
   bool open = false;
+  /// The row's folder as a full native path, for a name the list has to cut short.
+  std::string path;
 };
 
 /// The folder list. The user highlights rows (Form1::Dir1_Highlight) and opens one with a

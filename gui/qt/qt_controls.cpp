@@ -1,8 +1,10 @@
 #include "gui/qt/qt_controls.h"
 
+#include <QHelpEvent>
 #include <QImage>
 #include <QPixmap>
 #include <QStyle>
+#include <QToolTip>
 
 #include "wizard/display_text.h"
 
@@ -41,6 +43,25 @@ void QtDriveList::setDrives(const std::vector<std::string>& texts, std::size_t c
   if (current < texts.size()) w_->setCurrentIndex(static_cast<int>(current));
 }
 
+bool FolderTree::cutShort(const QModelIndex& index) const {
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  option.rect = visualRect(index);
+  return itemDelegateForIndex(index)->sizeHint(option, index).width() > option.rect.width();
+}
+
+bool FolderTree::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTreeWidget::viewportEvent(event);
+  auto* help = static_cast<QHelpEvent*>(event);
+  QModelIndex index = indexAt(help->pos());
+  if (index.isValid() && cutShort(index))
+    QToolTip::showText(help->globalPos(), index.data(kPathRole).toString(), viewport(),
+                       visualRect(index));
+  else
+    QToolTip::hideText();
+  return true;
+}
+
 void QtDirList::setRows(const std::vector<DirRow>& rows, std::size_t highlighted) {
   rebuilding_ = true;
   w_->clear();
@@ -53,7 +74,7 @@ void QtDirList::setRows(const std::vector<DirRow>& rows, std::size_t highlighted
     auto* item = lastOpen ? new QTreeWidgetItem(lastOpen) : new QTreeWidgetItem(w_);
     item->setText(0, toQt(row.text));
     item->setIcon(0, row.open ? openIcon : closedIcon);
-    item->setToolTip(0, item->text(0));
+    item->setData(0, FolderTree::kPathRole, toQt(row.path));
     if (row.open) lastOpen = item;
     items_.push_back(item);
   }
@@ -61,6 +82,10 @@ void QtDirList::setRows(const std::vector<DirRow>& rows, std::size_t highlighted
     if (item->childCount() > 0) item->setExpanded(true);
   if (highlighted < items_.size()) {
     w_->setCurrentItem(items_[highlighted]);
+    // The current folder near the top, with a couple of its parents above it and as many of
+    // its subfolders below it as fit, as the Win32 list shows it.
+    w_->scrollToItem(items_[highlighted > 2 ? highlighted - 2 : 0],
+                     QAbstractItemView::PositionAtTop);
     w_->scrollToItem(items_[highlighted]);
   }
   rebuilding_ = false;

@@ -77,13 +77,19 @@ class QtDriveList : public DriveListControl {
 };
 
 /// A tree that draws no expand arrows: a classic folder list shows its levels by indentation
-/// and folder pictures only, and nothing in it collapses.
+/// and folder pictures only, and nothing in it collapses. A row whose name it has to cut short
+/// shows the folder's whole path as its tooltip.
 class FolderTree : public QTreeWidget {
  public:
   using QTreeWidget::QTreeWidget;
+  /// Item data role of a row's whole path.
+  static constexpr int kPathRole = Qt::UserRole;
+  /// True when the row of `index` is too wide for the list, so its name shows cut short.
+  bool cutShort(const QModelIndex& index) const;
 
  protected:
   void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+  bool viewportEvent(QEvent* event) override;
 };
 
 /// The folder list on a tree widget: the open folders nest down to the current one, whose

@@ -40,9 +40,11 @@ void QtForm1Window::place(QWidget* w, ControlId id) {
 
 void QtForm1Window::build() {
   // A fixed dialog-like frame: the layout does not follow a change of size, so there is no
-  // maximize button.
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  // maximize button. The hints are customized, so the platform adds none of its defaults; the
+  // fixed size tells window managers that ignore the hints that there is nothing to maximize.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(twipsToPixels(kClientWidthTwips, dpi_), twipsToPixels(kClientHeightTwips, dpi_));
   setFont(qtFont(fontOf(FontId::Window)));
   setWindowIcon(wizardIcon());
@@ -102,11 +104,15 @@ void QtForm1Window::build() {
   place(image1, ControlId::Image1);
   image1_ = std::make_unique<QtPicture>(image1);
 
+  // As in a dialog, the button with the focus is the one Return and Enter press, and it wears
+  // the default button's frame while it has the focus.
   auto* command2 = new QPushButton(this);
   place(command2, ControlId::Command2);
+  command2->setAutoDefault(true);
   command2_ = std::make_unique<QtButton>(command2);
   auto* command3 = new QPushButton(this);
   place(command3, ControlId::Command3);
+  command3->setAutoDefault(true);
   command3_ = std::make_unique<QtButton>(command3);
 
   QWidget* previous = nullptr;
@@ -116,6 +122,10 @@ void QtForm1Window::build() {
     if (previous) setTabOrder(previous, w);
     previous = w;
   }
+  // The focus starts on "Next >" and shows there from the start, not only after a Tab.
+  command2->setFocus();
+  command2->setDefault(true);
+  setAttribute(Qt::WA_KeyboardFocusChange);
 
   qtimer_ = new QTimer(this);
   timer1_ = std::make_unique<QtTimer>(qtimer_);
@@ -176,7 +186,7 @@ void QtForm1Window::endProgram(int code) {
   if (ended_) return;
   ended_ = true;
   qtimer_->stop();
-  hide();  // hiding sends no close event, so no close question is asked
+  hide();                        // hiding sends no close event, so no close question is asked
   QCoreApplication::exit(code);  // never quit(), which would send close events
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Message boxes on Qt Widgets: modal QMessageBox with the buttons, icon, default button and
-// title the request asks for.
+// title the request asks for, never narrower than its title.
 
 #include <QPointer>
 #include <QWidget>

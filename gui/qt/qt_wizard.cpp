@@ -13,6 +13,7 @@
 
 #include "gui/gui.h"
 #include "gui/qt/qt_message_boxes.h"
+#include "installscript/read_only_file_system.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
 #include "wizard/event_guard.h"
@@ -80,18 +81,23 @@ class PrintedBoxes : public MessageBoxes {
 
 }  // namespace
 
-int runWizard() {
+int runWizard(const WizardStart& start) {
   if (!haveDisplay()) {
     std::cerr << "tamberlin: no display to open the wizard's window on (DISPLAY and "
                  "WAYLAND_DISPLAY are not set).\nRun 'tamberlin install GAME_DIR' in the mod's "
                  "folder to install without a window.\n";
     return 1;
   }
+  // The elevated copy's start: never on Linux, which has no elevation, but the same contract.
+  if (!start.gameFolder.empty()) QDir::setCurrent(QString::fromStdString(start.modFolder));
   QApplication app(qtArgc, qtArgv);
   QApplication::setQuitOnLastWindowClosed(false);
   QtMessageBoxes boxes;
-  QtWizard wizard(realFileSystem(), boxes, machineSetup());
+  QtWizard wizard(programFileSystem(), boxes, machineSetup());
   if (auto code = wizard.load()) return *code;
+  if (!start.gameFolder.empty())
+    if (auto code = runEvent(boxes, [&] { wizard.form().openInstallPage(start.gameFolder); }))
+      return *code;
   boxes.setParent(&wizard.window());
   wizard.show();
   return QApplication::exec();

@@ -81,31 +81,9 @@ int DirListWindow::selectedRow() const {
   return row == LB_ERR ? -1 : static_cast<int>(row);
 }
 
-namespace {
-
-/// A folder symbol `size` pixels wide: a tab and a body; an open folder is lighter and shows
-/// its front flap.
-void drawFolder(HDC dc, int x, int y, int size, bool open) {
-  int h = size * 3 / 4;
-  COLORREF edge = RGB(150, 110, 30);
-  HBRUSH body = CreateSolidBrush(open ? RGB(255, 228, 140) : RGB(236, 196, 84));
-  HPEN pen = CreatePen(PS_SOLID, 1, edge);
-  HGDIOBJ oldBrush = SelectObject(dc, body);
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  Rectangle(dc, x, y + 1, x + size * 2 / 5, y + h / 4 + 2);
-  Rectangle(dc, x, y + h / 4, x + size, y + h);
-  if (open) {
-    MoveToEx(dc, x + 1, y + h - 1, nullptr);
-    LineTo(dc, x + size / 4, y + h * 2 / 4);
-    LineTo(dc, x + size, y + h * 2 / 4);
-  }
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(body);
-  DeleteObject(pen);
+int DirListWindow::textLeft(const DirRow& row, int dpi) {
+  return MulDiv(2 + row.indent * 12 + 16 + 4, dpi, 96);
 }
-
-}  // namespace
 
 void DirListWindow::drawItem(const DRAWITEMSTRUCT& item, int dpi) const {
   HDC dc = item.hDC;
@@ -114,12 +92,11 @@ void DirListWindow::drawItem(const DRAWITEMSTRUCT& item, int dpi) const {
   FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   if (item.itemID < rows_.size()) {
     const DirRow& row = rows_[item.itemID];
-    int unit = MulDiv(12, dpi, 96);
-    int x = r.left + MulDiv(2, dpi, 96) + row.indent * unit;
-    int icon = MulDiv(14, dpi, 96);
-    drawFolder(dc, x, r.top + (r.bottom - r.top - icon * 3 / 4) / 2, icon, row.open);
+    int icon = MulDiv(16, dpi, 96);
+    int x = r.left + MulDiv(2 + row.indent * 12, dpi, 96);
+    if (icons_) icons_->draw(dc, x, r.top + (r.bottom - r.top - icon) / 2, icon, row.open);
     RECT text = r;
-    text.left = x + icon + MulDiv(4, dpi, 96);
+    text.left = r.left + textLeft(row, dpi);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     std::wstring w = utf8ToWide(row.text);
@@ -127,6 +104,94 @@ void DirListWindow::drawItem(const DRAWITEMSTRUCT& item, int dpi) const {
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
   if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+}
+
+DirListWindow::~DirListWindow() {
+  if (tip_) DestroyWindow(tip_);
+}
+
+void DirListWindow::setUp() {
+  icons_ = std::make_unique<FolderIcons>();
+  INITCOMMONCONTROLSEX tips{sizeof tips, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&tips);
+  tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                         WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(hwnd_, GA_ROOT), nullptr,
+                         nullptr, nullptr);
+  if (tip_) {
+    // One tool, the whole list; its text is asked for each time it shows (TTN_GETDISPINFO,
+    // sent to the list itself), so it follows the row under the mouse.
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  SetWindowSubclass(hwnd_, proc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+int DirListWindow::rowUnderMouse() const {
+  POINT at;
+  GetCursorPos(&at);
+  ScreenToClient(hwnd_, &at);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (!PtInRect(&client, at)) return -1;
+  LRESULT hit = SendMessageW(hwnd_, LB_ITEMFROMPOINT, 0, MAKELPARAM(at.x, at.y));
+  if (HIWORD(hit) != 0 || LOWORD(hit) >= rows_.size()) return -1;
+  return LOWORD(hit);
+}
+
+bool DirListWindow::cutShort(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return false;
+  int dpi = windowDpi(hwnd_);
+  std::wstring text = utf8ToWide(rows_[row].text);
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  return textLeft(rows_[row], dpi) + size.cx > client.right;
+}
+
+LRESULT CALLBACK DirListWindow::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                     DWORD_PTR data) {
+  auto* self = reinterpret_cast<DirListWindow*>(data);
+  switch (msg) {
+    case WM_GETDLGCODE:
+      // Enter opens the highlighted folder instead of going to the window's dialog keys.
+      if (wp == VK_RETURN) return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTALLKEYS;
+      break;
+    case WM_KEYDOWN:
+      if (wp != VK_RETURN) break;
+      SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), LBN_DBLCLK),
+                   reinterpret_cast<LPARAM>(hwnd));
+      return 0;
+    case WM_MOUSEMOVE: {
+      // Another row: the shown tip goes, and the next one asks for its row's text.
+      int row = self->rowUnderMouse();
+      if (row != self->tipRow_ && self->tip_) SendMessageW(self->tip_, TTM_POP, 0, 0);
+      self->tipRow_ = row;
+      break;
+    }
+    case WM_NOTIFY: {
+      auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
+      if (info->hdr.hwndFrom != self->tip_ || info->hdr.code != TTN_GETDISPINFOW) break;
+      int row = self->rowUnderMouse();
+      // An empty text shows no tip: names that fit need none.
+      self->tipText_ = self->cutShort(row) ? utf8ToWide(self->rows_[row].path) : std::wstring();
+      info->lpszText = self->tipText_.data();
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 void ProgressWindow::setPermille(int permille) {
@@ -168,15 +233,10 @@ LRESULT CALLBACK panelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-LRESULT CALLBACK enterOpensProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_GETDLGCODE && wp == VK_RETURN)
-    return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTALLKEYS;
-  if (msg == WM_KEYDOWN && wp == VK_RETURN) {
-    int id = GetDlgCtrlID(hwnd);
-    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK),
-                 reinterpret_cast<LPARAM>(hwnd));
-    return 0;
-  }
+LRESULT CALLBACK defaultWhileFocusedProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                         DWORD_PTR) {
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS)
+    SendMessageW(hwnd, BM_SETSTYLE, msg == WM_SETFOCUS ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
@@ -196,8 +256,8 @@ bool registerControlClasses(HINSTANCE instance) {
   return RegisterClassExW(&picture) != 0 && RegisterClassExW(&panel) != 0;
 }
 
-void openOnEnter(HWND listBox) {
-  SetWindowSubclass(listBox, enterOpensProc, 1, 0);
+void defaultWhileFocused(HWND button) {
+  SetWindowSubclass(button, defaultWhileFocusedProc, 1, 0);
 }
 
 }  // namespace tamberlin

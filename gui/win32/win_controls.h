@@ -3,9 +3,11 @@
 // window (win_wizard_window.h) forwards the user's events to Form1.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "gui/win32/win_folder_icons.h"
 #include "wizard/form1_view.h"
 
 namespace tamberlin {
@@ -56,9 +58,19 @@ class DriveCombo : public WinControl<DriveListControl> {
   void setDrives(const std::vector<std::string>& texts, std::size_t current) override;
 };
 
-/// The folder list: an owner-drawn list box that indents each row and marks open folders.
+/// The folder list: an owner-drawn list box that indents each row and shows the shell's open
+/// folder on the current folder and its parents, its closed folder on the subfolders. A row
+/// whose name it cuts short shows the folder's whole path as a tooltip.
 class DirListWindow : public WinControl<DirListControl> {
  public:
+  DirListWindow() = default;
+  DirListWindow(const DirListWindow&) = delete;
+  DirListWindow& operator=(const DirListWindow&) = delete;
+  ~DirListWindow() override;
+
+  /// Once the list box exists: loads the folder pictures, adds the tooltip and makes Enter
+  /// open the highlighted folder (LBN_DBLCLK to the parent, as a double click).
+  void setUp();
   void setRows(const std::vector<DirRow>& rows, std::size_t highlighted) override;
   /// Draws one row for WM_DRAWITEM.
   void drawItem(const DRAWITEMSTRUCT& item, int dpi) const;
@@ -66,8 +78,24 @@ class DirListWindow : public WinControl<DirListControl> {
   int selectedRow() const;
 
  private:
+  static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR);
+  /// The row under the mouse, or -1.
+  int rowUnderMouse() const;
+  /// True when row `row`'s name does not fit the list's width.
+  bool cutShort(int row) const;
+  /// Where the row's name starts, from the list's left edge.
+  static int textLeft(const DirRow& row, int dpi);
+
   std::vector<DirRow> rows_;
+  std::unique_ptr<FolderIcons> icons_;
+  HWND tip_ = nullptr;
+  int tipRow_ = -1;
+  std::wstring tipText_;
 };
+
+/// A push button that is the default button while it has the focus, as in a dialog: drawn with
+/// the default frame, and pressed by Return or Enter (through the dialog keys of the window).
+void defaultWhileFocused(HWND button);
 
 class ProgressWindow : public WinControl<ProgressControl> {
  public:
@@ -82,9 +110,5 @@ extern const wchar_t* const kPanelClass;
 /// Registers kPictureClass and kPanelClass. A panel passes the notifications of its children
 /// (WM_COMMAND, WM_DRAWITEM, WM_MEASUREITEM) on to its own parent, the window.
 bool registerControlClasses(HINSTANCE instance);
-
-/// Makes Enter in a list box (which the dialog keys would otherwise take) send LBN_DBLCLK to
-/// its parent, so a folder opens by keyboard as by double-click.
-void openOnEnter(HWND listBox);
 
 }  // namespace tamberlin

@@ -4,11 +4,14 @@
 #include <ole2.h>
 
 #include <cctype>
+#include <utility>
 
 #include "gui/gui.h"
+#include "gui/win32/win_elevator.h"
 #include "gui/win32/win_message_boxes.h"
 #include "gui/win32/win_png.h"
 #include "gui/win32/win_wizard_window.h"
+#include "installscript/read_only_file_system.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
 #include "platform/text_writer.h"
@@ -31,6 +34,16 @@ std::vector<DriveItem> windowsDrives() {
     drives.push_back({text, root});
   }
   return drives;
+}
+
+/// True on 64-bit Windows, also for this program's 32-bit build.
+bool on64BitWindows() {
+#ifdef _WIN64
+  return true;
+#else
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
 }
 
 /// Boxes of a run without a user: the text goes to stderr and the answer is the default one.
@@ -58,7 +71,9 @@ class OleSession {
 
 }  // namespace
 
-int runWizard() {
+int runWizard(const WizardStart& start) {
+  // The elevated copy may have been started in the system's folder: its files are in the mod's.
+  if (!start.gameFolder.empty()) SetCurrentDirectoryW(utf8ToWide(start.modFolder).c_str());
   Win32MessageBoxes boxes;
   OleSession ole;  // the picture loader is an OLE service
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
@@ -71,8 +86,11 @@ int runWizard() {
     return kExitFailed;
   }
   boxes.setOwner(window.hwnd());
-  Form1 form(window, realFileSystem(), boxes, Form1Setup{windowsDrives(), std::string()});
-  return window.run(form);
+  Win32Elevator elevator(window.hwnd());
+  Form1 form(window, programFileSystem(), boxes,
+             Form1Setup{windowsDrives(), std::string(), &elevator, on64BitWindows()});
+  if (start.gameFolder.empty()) return window.run(form);
+  return window.run(form, [&] { form.openInstallPage(start.gameFolder); });
 }
 
 int renderWizardPage(const std::string& page, const std::string& pngPath) {
@@ -89,7 +107,8 @@ int renderWizardPage(const std::string& page, const std::string& pngPath) {
     standardErr() << "tamberlin: the wizard's window could not be created\n";
     return 1;
   }
-  Form1 form(window, realFileSystem(), boxes, Form1Setup{windowsDrives(), std::string()});
+  Form1Setup setup{windowsDrives(), std::string(), nullptr, on64BitWindows()};
+  Form1 form(window, realFileSystem(), boxes, std::move(setup));
   if (std::optional<int> end = window.load(form)) {
     standardErr() << "tamberlin: the wizard ended at start-up (exit code " << *end << ")\n";
     return 1;

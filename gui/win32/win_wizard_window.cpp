@@ -85,7 +85,11 @@ bool Win32WizardWindow::create() {
   SetWindowLongPtrW(picture1_.hwnd(), GWL_EXSTYLE, WS_EX_CONTROLPARENT);
   SetWindowLongPtrW(dir1_.hwnd(), GWL_EXSTYLE, WS_EX_CLIENTEDGE);
   SendMessageW(progress_.hwnd(), PBM_SETRANGE32, 0, 1000);
-  openOnEnter(dir1_.hwnd());
+  dir1_.setUp();
+  // The focus starts on "Next >", which wears the default frame from the start.
+  defaultWhileFocused(command2_.hwnd());
+  defaultWhileFocused(command3_.hwnd());
+  SendMessageW(command2_.hwnd(), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
 
   dpi_ = windowDpi(hwnd_);
   placeControls(dpi_);
@@ -189,9 +193,17 @@ bool Win32WizardWindow::showAndPaint() {
   return hwnd_ != nullptr;
 }
 
-int Win32WizardWindow::run(Form1& form) {
+int Win32WizardWindow::run(Form1& form, const std::function<void()>& opening) {
   if (std::optional<int> end = load(form)) return *end;
+  if (opening) {
+    if (std::optional<int> end = runEvent(boxes_, opening)) {
+      endProgram(*end);
+      return exitCode_;
+    }
+  }
   ShowWindow(hwnd_, SW_SHOW);
+  // Focus rectangles show from the start, not only once a key has been pressed.
+  SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   UpdateWindow(hwnd_);
   SetFocus(command2_.hwnd());
   MSG msg;
@@ -303,6 +315,17 @@ LRESULT Win32WizardWindow::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_CLOSE:
       onClose();
+      return 0;
+    case WM_ACTIVATE:
+      // As in a dialog, the focus comes back to the control that had it (after a message box,
+      // too), not to the window itself, where no key would reach a button.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (!HIWORD(wp)) {
+        HWND to = focus_ && IsWindow(focus_) ? focus_ : command2_.hwnd();
+        SetFocus(IsWindowEnabled(to) && IsWindowVisible(to) ? to : hwnd_);
+      }
       return 0;
     case 0x02E0: {  // WM_DPICHANGED: the window moved to a screen of another density
       dpi_ = HIWORD(wp);

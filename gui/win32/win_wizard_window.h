@@ -26,9 +26,10 @@ class Win32WizardWindow : public Form1View, public WindowControl, public TimerCo
   /// Makes the window and its controls, hidden. False when the system refuses.
   bool create();
   HWND hwnd() const { return hwnd_; }
-  /// Runs `form`: its load event, then the message loop until the program ends; returns the
+  /// Runs `form`: its load event, then `opening` (nothing when empty) as one more handler
+  /// before the window is shown, then the message loop until the program ends; returns the
   /// exit code.
-  int run(Form1& form);
+  int run(Form1& form, const std::function<void()>& opening = {});
   /// Only `form`'s load event: the exit code when it ended the program, else nothing.
   std::optional<int> load(Form1& form);
   /// Shows the window without activating it and paints it; false when it is gone.
@@ -77,6 +78,7 @@ class Win32WizardWindow : public Form1View, public WindowControl, public TimerCo
   MessageBoxes& boxes_;
   Form1* form_ = nullptr;
   HWND hwnd_ = nullptr;
+  HWND focus_ = nullptr;  ///< the control that had the focus when the window was deactivated
   HFONT fonts_[3] = {nullptr, nullptr, nullptr};
   int dpi_ = 96;
   int exitCode_ = 0;

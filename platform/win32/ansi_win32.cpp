@@ -1,90 +1,151 @@
-// Windows-1252 conversions through the system's own code page tables. The program's text files
-// are in code page 1252 whatever the user's ANSI code page is, as on every other platform.
+// The code page conversions through the system's own code page tables. The code page is the
+// system's ANSI code page (GetACP), unless the command line chose another.
 #include <windows.h>
 
 #include <string>
 
 #include "platform/ansi.h"
+#include "platform/code_page.h"
+#include "platform/utf8.h"
 #include "platform/win32/wide_text.h"
 
 namespace tamberlin {
 namespace {
 
-constexpr UINT kCodePage = 1252;
-
-std::wstring toWide(UINT codePage, DWORD flags, const char* text, std::size_t size) {
-  if (size == 0) return {};
+/// `size` bytes in `codePage` as UTF-16; false when they are not all valid there.
+bool toWide(UINT codePage, const char* text, std::size_t size, std::wstring& out) {
+  out.clear();
+  if (size == 0) return true;
+  const DWORD flags = MB_ERR_INVALID_CHARS;
   int n = MultiByteToWideChar(codePage, flags, text, static_cast<int>(size), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  if (n <= 0) return false;
+  out.assign(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(codePage, flags, text, static_cast<int>(size), out.data(), n);
-  return out;
+  return true;
 }
 
-std::string fromWide(UINT codePage, const std::wstring& wide) {
-  if (wide.empty()) return {};
-  BOOL* usedDefault = nullptr;
-  const char* defaultChar = nullptr;
-  DWORD flags = 0;
-  if (codePage != CP_UTF8) {
-    // Best-fit would turn characters the code page lacks into look-alikes; "?" is the contract.
-    flags = WC_NO_BEST_FIT_CHARS;
-    defaultChar = "?";
+/// UTF-16 in a code page other than UTF-8, with no look-alike substitutes; false when a
+/// character has no bytes there.
+bool fromWideStrict(UINT codePage, const std::wstring& wide, std::string& out) {
+  out.clear();
+  if (wide.empty()) return true;
+  BOOL usedDefault = FALSE;
+  const int size = static_cast<int>(wide.size());
+  int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0,
+                              nullptr, &usedDefault);
+  if (n <= 0 || usedDefault) return false;
+  out.assign(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), n, nullptr,
+                      &usedDefault);
+  return !usedDefault;
+}
+
+/// Bytes of the unit that did not decode at text[i]: a lead byte takes a second byte with it
+/// (a broken pair must never leave its second byte behind as a "\"), anything else stands alone.
+std::size_t unitLength(UINT cp, const std::string& text, std::size_t i) {
+  if (cp == CP_UTF8) {
+    const std::size_t n = utf8Length(text, i);
+    return n == 0 ? 1 : n;
   }
-  int n = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr,
-                              0, defaultChar, usedDefault);
-  if (n <= 0) return {};
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      defaultChar, usedDefault);
-  return out;
+  const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+  return IsDBCSLeadByteEx(cp, static_cast<BYTE>(text[i])) && next >= 0x40 && next != 0x7F ? 2 : 1;
 }
 
-/// Length of the UTF-8 sequence starting at s[i], or 0 when it is not valid UTF-8.
-std::size_t utf8Length(const std::string& s, std::size_t i) {
-  unsigned char c = static_cast<unsigned char>(s[i]);
-  std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-  if (n == 0 || i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k)
-    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
-  return n;
+/// Unit by unit, for text that did not decode whole (see ansiToUtf8 for the undefined ones).
+std::string decodeByUnits(UINT cp, const std::string& ansi) {
+  std::string out;
+  std::wstring part;
+  for (std::size_t i = 0; i < ansi.size();) {
+    const std::size_t n = unitLength(cp, ansi, i);
+    const auto b = static_cast<unsigned char>(ansi[i]);
+    if (toWide(cp, ansi.data() + i, n, part))
+      out += wideToUtf8(part);
+    else
+      appendUtf8(out, n == 1 && b >= 0x80 && b < 0xA0 ? b : 0xFFFD);
+    i += n;
+  }
+  return out;
 }
 
 }  // namespace
 
+unsigned systemCodePage() {
+  return GetACP();
+}
+
+bool codePageAvailable(unsigned cp) {
+  if (cp == 0 || !IsValidCodePage(cp)) return false;
+  std::string ascii;
+  for (int b = 1; b < 0x80; ++b) ascii += static_cast<char>(b);
+  std::wstring wide;
+  if (!toWide(cp, ascii.data(), ascii.size(), wide) || wide.size() != ascii.size()) return false;
+  for (std::size_t i = 0; i < ascii.size(); ++i)
+    if (wide[i] != static_cast<wchar_t>(ascii[i])) return false;
+  return true;
+}
+
 std::string ansiToUtf8(const std::string& ansi) {
-  return fromWide(CP_UTF8, toWide(kCodePage, 0, ansi.data(), ansi.size()));
+  if (isAscii(ansi)) return ansi;
+  const UINT cp = codePage();
+  std::wstring wide;
+  if (toWide(cp, ansi.data(), ansi.size(), wide)) return wideToUtf8(wide);
+  return decodeByUnits(cp, ansi);
 }
 
 std::string wideToUtf8(const std::wstring& wide) {
-  return fromWide(CP_UTF8, wide);
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
+  return out;
 }
 
-std::string utf8ToAnsi(const std::string& utf8) {
-  // A character beyond the 16-bit range is two UTF-16 units, which the system would turn into
-  // two "?": it is one character, so it becomes one.
-  std::wstring wide = utf8ToWide(utf8);
-  for (std::size_t i = 0; i + 1 < wide.size(); ++i) {
-    if (wide[i] >= 0xD800 && wide[i] < 0xDC00 && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000)
-      wide.replace(i, 2, 1, L'?');
+namespace detail {
+
+std::size_t encodeUntilMissing(const std::string& utf8, std::size_t from, std::string& out) {
+  const UINT cp = codePage();
+  std::wstring wide;
+  std::string bytes;
+  // The whole rest at once when it converts; else character by character to find the one.
+  if (toWide(CP_UTF8, utf8.data() + from, utf8.size() - from, wide) &&
+      (cp == CP_UTF8 || fromWideStrict(cp, wide, bytes))) {
+    out += cp == CP_UTF8 ? utf8.substr(from) : bytes;
+    return utf8.size();
   }
-  return fromWide(kCodePage, wide);
+  for (std::size_t pos = from; pos < utf8.size();) {
+    const std::size_t n = utf8Length(utf8, pos);
+    if (n == 0) return pos;
+    const unsigned c = utf8CodePoint(utf8, pos, n);
+    if (cp == CP_UTF8 && c >= 0xD800 && c < 0xE000) return pos;
+    if (cp == CP_UTF8) {
+      out.append(utf8, pos, n);
+    } else if (toWide(CP_UTF8, utf8.data() + pos, n, wide) && fromWideStrict(cp, wide, bytes)) {
+      out += bytes;
+    } else if (c >= 0x80 && c < 0xA0) {
+      out += static_cast<char>(c);
+    } else {
+      return pos;
+    }
+    pos += n;
+  }
+  return utf8.size();
 }
+
+}  // namespace detail
 
 std::wstring utf8ToWide(const std::string& utf8) {
   // Valid UTF-8 converts in one call; otherwise each byte that is not part of a valid sequence
   // is taken as a Windows-1252 character, so no text is lost to replacement characters.
-  if (utf8.empty()) return {};
-  std::wstring whole = toWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), utf8.size());
-  if (!whole.empty()) return whole;
-  std::wstring out;
+  std::wstring whole;
+  if (toWide(CP_UTF8, utf8.data(), utf8.size(), whole)) return whole;
+  std::wstring out, part;
   for (std::size_t i = 0; i < utf8.size();) {
     std::size_t n = utf8Length(utf8, i);
-    std::wstring part =
-        n > 0 ? toWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data() + i, n) : std::wstring();
-    if (part.empty()) {
+    if (n == 0 || !toWide(CP_UTF8, utf8.data() + i, n, part)) {
       n = 1;
-      part = toWide(kCodePage, 0, utf8.data() + i, 1);
+      toWide(1252, utf8.data() + i, 1, part);
     }
     out += part;
     i += n;

@@ -245,6 +245,8 @@ class Win32FileSystem : public FileSystem {
   }
 
   void rename(const std::string& from, const std::string& to) override {
+    // Replacing, and written through: on NTFS the new name is on the disk when this returns, so
+    // the folder flush the callers make after it (syncDir) is not needed there.
     if (!MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       throw lastError(from + " -> " + to);

@@ -119,7 +119,9 @@ void checkLine(const std::string& text) {
   }
   // The executor reads the fields back from the scratch file; lint and the dry run read them
   // from the line. Both must see the same command.
-  const std::string scratch = ansiToUtf8(utf8ToAnsi(line.operand) + "\r\n");
+  const AnsiEncoding encoded = encodeAnsi(line.operand);
+  if (!encoded.ok()) return;  // the executor stops at the scratch file with error 52
+  const std::string scratch = ansiToUtf8(encoded.bytes + "\r\n");
   const script::Line executed = script::parseFields(recogniseLine(text), scratch, 1);
   fuzzCheck(executed.command.index() == line.command.index() &&
                 texts(fieldsOf(executed.command)) == texts(fields) &&

@@ -3,13 +3,16 @@
 // program's end is the real QCoreApplication::exit.
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -106,6 +109,24 @@ void doubleClick(QTreeWidget* tree, QTreeWidgetItem* item) {
   QCoreApplication::processEvents();  // the open runs after the tree's own signal
 }
 
+/// True when `item` shows the style's folder picture `which`.
+bool showsIcon(QTreeWidgetItem* item, QStyle::StandardPixmap which) {
+  QImage shown = item->icon(0).pixmap(16).toImage();
+  return shown == item->treeWidget()->style()->standardIcon(which).pixmap(16).toImage();
+}
+
+/// The tooltip the folder list shows when the mouse rests on `item`.
+QString toolTipOver(QTreeWidget* tree, QTreeWidgetItem* item) {
+  QCoreApplication::processEvents();
+  tree->scrollToItem(item);
+  QPoint at = tree->visualItemRect(item).center();
+  QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(tree->viewport(), &help);
+  QString text = QToolTip::text();
+  QToolTip::hideText();
+  return text;
+}
+
 /// Runs the event loop until the program ends; 99 when it does not within 20 s.
 int runUntilEnd() {
   QTimer watchdog;
@@ -133,6 +154,9 @@ class QtWizardTest : public QObject {
     // Welcome page, laid out from the twips table at 96 dpi.
     QCOMPARE(wizard.window().windowTitle(), QString("Test Mod Setup"));
     QCOMPARE(wizard.window().size(), QSize(497, 360));
+    // A fixed size and no maximize button, whatever the window manager.
+    QVERIFY(!(wizard.window().windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(wizard.window().minimumSize(), wizard.window().maximumSize());
     auto* label1 = find<QLabel>(wizard, "Label1");
     auto* label2 = find<QLabel>(wizard, "Label2");
     QCOMPARE(label1->text(), QString("Welcome to Test Mod"));
@@ -200,6 +224,73 @@ class QtWizardTest : public QObject {
     QCOMPARE(archive.records[3].name.substr(0, 7), std::string("new.col"));
   }
 
+  void keyboardPressesTheFocusedButton() {
+    Scene scene;
+    Boxes boxes;
+    QtWizard wizard(realFileSystem(), boxes, {{{"/", "/"}}, ""}, 96);
+    QVERIFY(!wizard.load());
+    wizard.show();
+    QVERIFY(QTest::qWaitForWindowActive(&wizard.window()));
+    auto* next = find<QPushButton>(wizard, "Command2");
+    auto* cancel = find<QPushButton>(wizard, "Command3");
+    // The focus starts on "Next >", which shows it with the default button's frame.
+    QCOMPARE(QApplication::focusWidget(), next);
+    QVERIFY(next->isDefault() && !cancel->isDefault());
+    QTest::keyClick(next, Qt::Key_Return);
+    QCOMPARE(find<QLabel>(wizard, "Label1")->text(), QString("GTA San Andreas Install Location"));
+
+    // Tab takes focus and frame to "Cancel"; Return, Enter and Space each press it.
+    QTest::keyClick(next, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), cancel);
+    QVERIFY(cancel->isDefault() && !next->isDefault());
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+      boxes.answers = {MsgAnswer::No};
+      QTest::keyClick(cancel, key);
+    }
+    QCOMPARE(boxes.shown.size(), std::size_t(3));
+    for (const MessageBoxRequest& box : boxes.shown)
+      QCOMPARE(box.title, std::string("Installation Cancel"));
+    QVERIFY(wizard.window().isVisible());
+  }
+
+  void folderListTellsOpenedFromHighlighted() {
+    Scene scene;
+    const std::string longName = "A folder whose name is far too long for the folder list";
+    stdfs::create_directories(scene.root.file(longName));
+    std::string root = stdfs::canonical(scene.root.path()).string();
+    Boxes boxes;
+    QtWizard wizard(realFileSystem(), boxes, {{{"/", "/"}, {"games", root}}, ""}, 96);
+    QVERIFY(!wizard.load());
+    wizard.show();
+    QTest::mouseClick(find<QPushButton>(wizard, "Command2"), Qt::LeftButton);
+    wizard.form().Drive1_Change(1);
+    auto* tree = find<QTreeWidget>(wizard, "Dir1");
+    QTreeWidgetItem* opened =
+        rowNamed(tree, QString::fromStdString(stdfs::path(root).filename().string()));
+    QTreeWidgetItem* game = rowNamed(tree, "game");
+    QTreeWidgetItem* cut = rowNamed(tree, QString::fromStdString(longName));
+    QVERIFY(opened && game && cut);
+    QVERIFY(!showsIcon(opened, QStyle::SP_DirClosedIcon));  // the two pictures differ
+
+    // The opened folder and its parents show open folders, the subfolders closed ones, also
+    // the one that is only highlighted.
+    QCoreApplication::processEvents();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(game).center());
+    QCOMPARE(tree->currentItem(), game);
+    QVERIFY(showsIcon(opened, QStyle::SP_DirOpenIcon));
+    QVERIFY(showsIcon(opened->parent(), QStyle::SP_DirOpenIcon));
+    QVERIFY(showsIcon(game, QStyle::SP_DirClosedIcon));
+    QVERIFY(showsIcon(cut, QStyle::SP_DirClosedIcon));
+
+    // Only a name cut short has a tooltip: its folder's whole path.
+    QCOMPARE(toolTipOver(tree, game), QString());
+    QCOMPARE(toolTipOver(tree, cut), QString::fromStdString(root + "/" + longName));
+
+    doubleClick(tree, game);
+    game = rowNamed(tree, "game");
+    QVERIFY(game && showsIcon(game, QStyle::SP_DirOpenIcon));
+  }
+
   void closeQuestionAnsweredBothWays() {
     Scene scene;
     Boxes boxes;
@@ -265,7 +356,7 @@ class QtWizardTest : public QObject {
     QCOMPARE(boxes.shown.size(), std::size_t(1));
     QVERIFY2(boxes.texts()[0].startsWith("Run-time error '53':\r\rFile not found"),
              qPrintable(boxes.texts()[0]));
-    QVERIFY(stdfs::is_directory(scene.game + "/data"));
+    QVERIFY(!stdfs::exists(scene.game + "/data"));  // checked before the first change
   }
 
   void startupFailuresEndBeforeTheWindowShows_data() {
@@ -322,26 +413,36 @@ class QtWizardTest : public QObject {
   }
 
   void realMessageBoxesAsAsked() {
-    // The real boxes, answered by a timer that inspects the open box and presses its default
-    // button (Enter), as a user would.
+    // The real boxes, answered by a timer that inspects the open box and presses Return, as a
+    // user would.
     QtMessageBoxes boxes;
     struct Seen {
       QString title, text;
       QMessageBox::Icon icon = QMessageBox::NoIcon;
       QMessageBox::StandardButtons buttons;
       QString defaultText;
+      int width = 0;
     } seen;
     auto answerNextBox = [&seen] {
       QTimer::singleShot(0, [&seen] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
-        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                box->defaultButton() ? box->defaultButton()->text() : QString()};
-        if (box->defaultButton())
-          box->defaultButton()->click();
-        else
-          box->reject();
+        seen = {box->windowTitle(),
+                box->text(),
+                box->icon(),
+                box->standardButtons(),
+                box->defaultButton() ? box->defaultButton()->text() : QString(),
+                box->width()};
+        QTest::keyClick(box, Qt::Key_Return);
+        if (box->isVisible()) box->reject();
       });
+    };
+    // Wide enough for the title in a bold title font, with room beside it for the frame's
+    // icon and buttons.
+    auto fitsTitle = [&seen] {
+      QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+      font.setBold(true);
+      return seen.width >= QFontMetrics(font).horizontalAdvance(seen.title) + 100;
     };
     answerNextBox();
     MsgAnswer a = boxes.show({"Installation is not complete.\rYou can\rDo you wish to cancel?",
@@ -351,6 +452,7 @@ class QtWizardTest : public QObject {
     QCOMPARE(seen.text, QString("Installation is not complete.\nYou can\nDo you wish to cancel?"));
     QCOMPARE(seen.icon, QMessageBox::NoIcon);
     QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    QVERIFY(fitsTitle());
 
     answerNextBox();
     a = boxes.show({"Error # 53", "Veldra", MsgButtons::YesNo, MsgIcon::Warning, true});
@@ -364,6 +466,12 @@ class QtWizardTest : public QObject {
     QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(!seen.defaultText.isEmpty());
     QCOMPARE(seen.text, QString("Installation Complete"));
+
+    // The ADDINIMG box: a short name, an OK button and the whole title above them.
+    answerNextBox();
+    boxes.show({"new.col", "Tamberlin", MsgButtons::Ok, MsgIcon::None, false});
+    QCOMPARE(seen.title, QString("Tamberlin"));
+    QVERIFY2(fitsTitle(), qPrintable(QString::number(seen.width)));
   }
 
   void layoutFollowsTheScreensDpi() {

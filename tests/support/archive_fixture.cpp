@@ -1,5 +1,6 @@
 #include "support/archive_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -75,9 +76,11 @@ std::string makeArchive(const std::vector<Rec>& recs, std::size_t length) {
   for (std::size_t k = 0; k < recs.size(); ++k) {
     const Rec& r = recs[k];
     std::size_t start = std::size_t{r.offset} * 2048;
-    std::string data = pattern(static_cast<std::uint32_t>(k + 1), std::size_t{r.size} * 2048);
-    for (std::size_t i = 0; i < data.size() && start + i < out.size(); ++i)
-      out[start + i] = data[i];
+    if (start >= out.size()) continue;
+    // Only the part inside the file: a pattern's prefix is the pattern of the shorter length.
+    std::string data = pattern(static_cast<std::uint32_t>(k + 1),
+                               std::min(std::size_t{r.size} * 2048, out.size() - start));
+    out.replace(start, data.size(), data);
   }
   out.replace(0, 4, "VER2");
   putLE32(out, 4, static_cast<std::uint32_t>(recs.size()));

@@ -26,14 +26,16 @@ std::string slurp(const std::string& path) {
 }  // namespace
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& cwd) {
+                      const std::string& cwd, const std::vector<std::string>& env) {
   namespace fs = std::filesystem;
   fs::path tmp = fs::temp_directory_path() / ("tamberlin-run-" + std::to_string(::getpid()));
   fs::create_directories(tmp);
   std::string outPath = (tmp / "out").string(), errPath = (tmp / "err").string();
   std::string cmd;
   if (!cwd.empty()) cmd += "cd " + shellQuoted(cwd) + " && ";
-  cmd += shellQuoted(program);
+  cmd += "env -u LC_ALL -u LC_CTYPE LANG=C.UTF-8";
+  for (const auto& e : env) cmd += " " + shellQuoted(e);
+  cmd += " " + shellQuoted(program);
   for (const auto& a : args) cmd += " " + shellQuoted(a);
   cmd += " </dev/null >" + shellQuoted(outPath) + " 2>" + shellQuoted(errPath);
   int status = std::system(cmd.c_str());

@@ -13,8 +13,10 @@ struct ProgramRun {
 };
 
 /// Runs `program` with `args` in the folder `cwd` (empty: the current one), stdin from
-/// /dev/null, and returns its exit code, stdout and stderr.
+/// /dev/null, and returns its exit code, stdout and stderr. The program runs in the locale
+/// C.UTF-8 (code page 1252) whatever the test's own, with the variables of `env`
+/// ("LANG=ru_RU.UTF-8") on top.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& cwd = {});
+                      const std::string& cwd = {}, const std::vector<std::string>& env = {});
 
 }  // namespace tamberlin::test

@@ -51,7 +51,7 @@ BOOL CALLBACK collectTop(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<TopSearch*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->pid && IsWindowVisible(hwnd) &&
+  if ((search->pid == 0 || pid == search->pid) && IsWindowVisible(hwnd) &&
       (search->windowClass.empty() || className(hwnd) == search->windowClass))
     search->found.push_back(hwnd);
   return TRUE;
@@ -136,6 +136,35 @@ void pressEnterOnRow(HWND listBox, int row) {
 
 void press(HWND button) {
   PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void pressKey(HWND target, UINT virtualKey) {
+  LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+  PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | scan);
+  PostMessageW(target, WM_KEYUP, virtualKey, 1 | scan | (1u << 30) | (1u << 31));
+}
+
+HWND focusedWindow(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+int titleTextWidth(HWND window) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  std::wstring title = widen(windowText(window));
+  HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return size.cx;
 }
 
 }  // namespace driver

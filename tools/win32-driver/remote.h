@@ -24,7 +24,8 @@ struct Child {
 std::string windowText(HWND hwnd);
 std::string className(HWND hwnd);
 
-/// The visible top-level windows of process `pid` with class `windowClass` (any when empty).
+/// The visible top-level windows of process `pid` (any process when 0) with class `windowClass`
+/// (any when empty).
 std::vector<HWND> topWindows(DWORD pid, const std::string& windowClass);
 
 /// Every child (at any depth) of `parent`, in stacking order.
@@ -45,5 +46,15 @@ void pressEnterOnRow(HWND listBox, int row);
 
 /// Presses a button as a click would (BM_CLICK, posted so a modal box it opens cannot block us).
 void press(HWND button);
+
+/// A key pressed and released on `target`, which should be the focused window: the messages the
+/// keyboard would produce, posted, so they pass through the program's dialog keys.
+void pressKey(HWND target, UINT virtualKey);
+
+/// The window with the keyboard focus in the thread of `window`, or nullptr.
+HWND focusedWindow(HWND window);
+
+/// The width the title of `window` takes in its caption font.
+int titleTextWidth(HWND window);
 
 }  // namespace driver
