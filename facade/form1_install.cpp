@@ -1,5 +1,7 @@
 #include "facade/form1_install.h"
 
+#include "journal/install_journal.h"
+
 namespace tamberlin {
 
 Form1Install::Form1Install(FileSystem& fs, MessageBoxes& boxes, StatusLine& label2,
@@ -11,5 +13,7 @@ Form1Install::Form1Install(FileSystem& fs, MessageBoxes& boxes, StatusLine& labe
       label2_(label2),
       window_(window),
       archives_(fs, label2, boxes) {}
+
+Form1Install::~Form1Install() = default;
 
 }  // namespace tamberlin

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ namespace tamberlin {
 
 class FileSystem;
 class MessageBoxes;
+namespace journal {
+class InstallJournal;
+}
 
 /// What the installation needs from the window beyond its status line and message boxes.
 class InstallWindow {
@@ -39,7 +43,7 @@ class Form1Install {
   static constexpr std::size_t kMaxLines = kMaxScriptLines;
 
   Form1Install(FileSystem& fs, MessageBoxes& boxes, StatusLine& label2, InstallWindow& window);
-  virtual ~Form1Install() = default;
+  virtual ~Form1Install();
 
   // Window state used by the installation.
   std::string saPath;                 ///< the game folder
@@ -49,6 +53,10 @@ class Form1Install {
   std::string Label6 = "Label6";      ///< hidden holder of a command's operand text
   ListBox List1;                      ///< hidden list of the archive's entry names
   Module1 module1;                    ///< the archive engine
+  /// Keep the install journal in the game folder (journal/): what the run changes can be taken
+  /// back, and a run of the same script after a stop goes on at the line where it stopped.
+  /// Off until the tests that compare whole game folders know the journal's folder.
+  bool keepJournal = false;
 
   /// Appends the lines of "ins.cfg" (current folder; CR, CR LF or LF end a line; decoded from
   /// the ANSI code page) to insLines from slot numNumHH on. Error 52 when the script cannot be
@@ -76,6 +84,10 @@ class Form1Install {
   std::size_t commandsDone() const { return commandsDone_; }
   /// The archives the run has read or changed, as their lines named them.
   std::vector<std::string> archivePaths() const { return archives_.paths(); }
+  /// The installation this run's journal keeps (0 without a journal).
+  unsigned installNumber() const { return installNumber_; }
+  /// Lines an earlier run of the same installation had done, skipped in this one.
+  std::size_t linesResumed() const { return linesResumed_; }
 
   /// The scratch file that turns a command's operand text into fields, in the current folder.
   static constexpr const char* kScratchFile = tamberlin::kScratchFile;
@@ -107,6 +119,18 @@ class Form1Install {
   /// makeDurable on a run that is ending with an error already: its own failures are dropped.
   void makeDurableQuietly();
 
+  /// Starts the journal of this run (keepJournal): a new installation, or the stopped one of
+  /// the same script resumed, or the complete one taken back first.
+  void startJournal();
+  /// The journal's record of how the run ended; its own failure is dropped.
+  void stopJournalQuietly(std::size_t line, int error, const std::string& text);
+  /// The archive of a REPINIMG or ADDINIMG line `field` (full path `path`), named to the journal.
+  Module1& archiveEngine(const std::string& field, const std::string& path);
+
+  std::unique_ptr<journal::InstallJournal> journal_;
+  std::string archiveField_;  ///< the archive field of the line running
+  unsigned installNumber_ = 0;
+  std::size_t linesResumed_ = 0;
   ArchiveSet archives_;                   ///< one directory per archive the script names
   std::set<std::string> changedFolders_;  ///< folders with name changes not yet synced
   std::size_t commandsDone_ = 0;

@@ -85,6 +85,7 @@ void ImgArchive::addTo(BinaryFile& archive, BinaryFile& source, const std::strin
     // record can reach the disk in either order: one flush covers both.
     writeRecord(edit, plan.entry);
     edit.sync();
+    if (beforeVisible_) beforeVisible_(plan.newCount, plan.entry, bytes);
     writeField(edit, kCountPos, plan.newCount);
     // Durability only: the count is the last write, and every state of it is sound.
     lastFlush(edit);

@@ -12,7 +12,7 @@
 
 namespace tamberlin {
 
-std::int64_t ImgArchive::replace(std::int32_t slot, const std::string& source) {
+void ImgArchive::checkSlot(std::int32_t slot) const {
   if (slot < 1 || slot > count())
     throw RuntimeError(err::kSubscript, path_ + ": there is no entry " + std::to_string(slot) +
                                             " (the directory has " + std::to_string(count()) +
@@ -20,26 +20,45 @@ std::int64_t ImgArchive::replace(std::int32_t slot, const std::string& source) {
   if (table_[static_cast<std::size_t>(slot)].dirPos == 0)
     throw RuntimeError(err::kSubscript,
                        path_ + ": entry " + std::to_string(slot) + " has no record position");
+}
+
+std::int64_t ImgArchive::replace(std::int32_t slot, const std::string& source) {
+  checkSlot(slot);
   auto archive = openForChange();
   auto input = fs_.open(source, OpenMode::Read);
   const std::int64_t bytes = input->length();
   if (bytes < 1)
     throw RuntimeError(err::kInvalidCall,
                        source + " is empty: an entry's new data needs at least one byte");
-  replaceIn(*archive, slot, *input);
+  replaceIn(*archive, slot, *input, 1, bytes);
   input->close();
   archive->close();
   return bytes;
 }
 
-void ImgArchive::replaceIn(BinaryFile& archive, std::int32_t slot, BinaryFile& source) {
+std::int64_t ImgArchive::replaceFromRange(std::int32_t slot, const std::string& source,
+                                          std::int64_t from, std::int64_t bytes) {
+  checkSlot(slot);
+  auto archive = openForChange();
+  auto input = fs_.open(source, OpenMode::Read);
+  if (bytes < 1 || from < 1 || from - 1 + bytes > input->length())
+    throw RuntimeError(err::kInputPastEnd, source + ": " + std::to_string(bytes) +
+                                               " bytes from position " + std::to_string(from) +
+                                               " are not all in the file");
+  replaceIn(*archive, slot, *input, from, bytes);
+  input->close();
+  archive->close();
+  return bytes;
+}
+
+void ImgArchive::replaceIn(BinaryFile& archive, std::int32_t slot, BinaryFile& source,
+                           std::int64_t from, std::int64_t bytes) {
   IMGEntry& e = table_[static_cast<std::size_t>(slot)];
   const std::int64_t endSector = sectorsFor(archive.length());
   if (endSector >= kFirstUnreachableSector)
     throw RuntimeError(err::kOverflow, path_ + ": the new data would start at sector " +
                                            std::to_string(endSector) +
                                            ", past the archive's 2 GiB limit");
-  const std::int64_t bytes = source.length();
   requireExpressible(bytes);
   IMGEntry placed = e;
   placed.offset = static_cast<std::int32_t>(endSector);
@@ -47,8 +66,9 @@ void ImgArchive::replaceIn(BinaryFile& archive, std::int32_t slot, BinaryFile& s
 
   ArchiveEdit edit(archive);
   try {
-    copyBytes(source, 1, archive, sectorPos(endSector), bytes, progress_);
+    copyBytes(source, from, archive, sectorPos(endSector), bytes, progress_);
     edit.sync();
+    if (beforeVisible_) beforeVisible_(slot, placed, bytes);
     // Offset and both size halves in one write: a torn field would name someone else's data.
     const RecordBytes r = encodeRecord(placed);
     edit.write(e.dirPos, r.data(), kNameAt);

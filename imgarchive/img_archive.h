@@ -11,11 +11,13 @@
 // taken back as a whole: the archive and the table as they were before it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "imgarchive/check.h"
+#include "imgarchive/codec.h"
 #include "imgarchive/entry_index.h"
 #include "imgarchive/format.h"
 #include "imgarchive/rebuild.h"
@@ -71,6 +73,14 @@ class ImgArchive {
   /// Called with the bytes copied so far and the total during a long copy.
   void onProgress(CopyProgress progress) { progress_ = std::move(progress); }
 
+  /// Heard by add and replace once the new data (and an add's still invisible record) is on
+  /// stable storage, just before the write that makes the change visible (an add's count, a
+  /// replace's record): the slot, the entry as it will read and the data's length in bytes.
+  /// The entry in the table is still the one before. A throw takes the change back.
+  using BeforeVisible =
+      std::function<void(std::int32_t slot, const IMGEntry& entry, std::int64_t bytes)>;
+  void beforeVisible(BeforeVisible hook) { beforeVisible_ = std::move(hook); }
+
   /// Adds the file `source` as a new entry named `name` (UTF-8; stored in the ANSI code page,
   /// NUL-padded, cut at 24 bytes, or at 23 with a NUL when the directory has entries). Entries
   /// in the way of the grown directory move to the end first. Returns the new slot. A name the
@@ -79,6 +89,35 @@ class ImgArchive {
   /// Gives slot `slot` the bytes of `source` (at least one) as its new data, appended at the end
   /// of the archive; the old data stays, unreferenced. Returns the bytes written.
   std::int64_t replace(std::int32_t slot, const std::string& source);
+  /// Gives slot `slot` `bytes` bytes (at least one) of `source` from 1-based position `from` as its
+  /// new data, as replace() does with a whole file (a backup's range, for an undo).
+  std::int64_t replaceFromRange(std::int32_t slot, const std::string& source, std::int64_t from,
+                                std::int64_t bytes);
+  /// Slot `slot`'s 32 bytes as the file holds them.
+  RecordBytes rawRecord(std::int32_t slot);
+  /// Writes `record` as slot `slot`'s 32 bytes in one write and flushes (an undo putting a record
+  /// back that points at data still in place). The record's offset must be below 2^31.
+  void restoreRecord(std::int32_t slot, const RecordBytes& record);
+
+  /// Records after a removed one, as they were, handed to the caller before the directory closes
+  /// up over the removed record: the caller keeps them durably, so that a later run can finish
+  /// the close-up after a power cut (closeUp).
+  using BeforeCloseUp = std::function<void(std::int32_t slot, std::int32_t countBefore,
+                                           const std::vector<RecordBytes>& later)>;
+  /// Removes slot `slot` from the directory; its data becomes dead space. The last record goes by
+  /// the count alone (one flushed write). Otherwise `beforeCloseUp` hears of the records after it,
+  /// then closeUp moves them one slot down.
+  void removeEntry(std::int32_t slot, const BeforeCloseUp& beforeCloseUp);
+  /// Closes the directory up over slot `slot` of an archive that had `countBefore` entries and the
+  /// records `later` after it: the count down to slot - 1 (hiding them; skipped when it is there
+  /// already), flush, the records one slot lower, flush, the count up to countBefore - 1, flush.
+  /// A power cut leaves a valid archive at every write; running it again finishes the job. Reads
+  /// the directory anew. Error 5 when the count is neither countBefore nor slot - 1.
+  void closeUp(std::int32_t slot, std::int32_t countBefore, const std::vector<RecordBytes>& later);
+  /// Cuts off the bytes at the archive's end that no record reaches (nor the directory), but never
+  /// below `keep` bytes. Returns the bytes cut off.
+  std::int64_t cutDeadTail(std::int64_t keep);
+
   /// Writes slot `slot`'s whole sectors (fewer where the file ends first) to `out` through a
   /// temporary file, so a failure leaves an existing `out` alone. Returns the bytes written.
   std::int64_t extract(std::int32_t slot, const std::string& out);
@@ -123,7 +162,11 @@ class ImgArchive {
   void clearPending();
 
   void addTo(BinaryFile& archive, BinaryFile& source, const std::string& ansiName);
-  void replaceIn(BinaryFile& archive, std::int32_t slot, BinaryFile& source);
+  void replaceIn(BinaryFile& archive, std::int32_t slot, BinaryFile& source, std::int64_t from,
+                 std::int64_t bytes);
+  void checkSlot(std::int32_t slot) const;
+  /// After a change that flushed the whole file: nothing of it is pending any more.
+  void flushedWhole();
   void syncIndex();
 
   FileSystem& fs_;
@@ -132,6 +175,7 @@ class ImgArchive {
   Identity identity_;
   bool complete_ = false;
   CopyProgress progress_;
+  BeforeVisible beforeVisible_;
   EntryIndex index_;
   std::size_t indexed_ = 0;  ///< table slots 1..indexed_ are in index_
 

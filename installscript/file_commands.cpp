@@ -97,7 +97,8 @@ std::string destFolder(const std::string& dest) {
 }
 
 void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string& dest,
-                   StatusLine* progress, bool syncFolder) {
+                   StatusLine* progress, bool syncFolder,
+                   const std::function<void(const std::string& part)>& beforeRename) {
   checkDestination(fs, dest);
   auto src = openSource(fs, source);
   const std::string part = partFileFor(dest);
@@ -111,6 +112,7 @@ void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string&
     out->sync();
     out->close();
     src->close();
+    if (beforeRename) beforeRename(part);
   } catch (const RuntimeError&) {
     out.reset();
     try {

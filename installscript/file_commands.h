@@ -3,6 +3,7 @@
 // file into place. Paths are program paths (see platform/file_system.h).
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,12 @@ bool makeFolder(FileSystem& fs, const std::string& path);
 /// Errors: 53 source missing, 76 destination folder missing, 75 destination is a folder.
 /// Progress, when given, hears of each chunk copied. With `syncFolder` the rename is made
 /// durable before returning; without it the caller syncs the folder (destFolder) later: a crash
-/// before then may lose the rename, leaving the old file whole.
+/// before then may lose the rename, leaving the old file whole. `beforeRename`, when given, hears
+/// of the temporary file once it is flushed, just before it is renamed over `dest`; a throw
+/// leaves `dest` as it was (the temporary file goes).
 void copyIntoPlace(FileSystem& fs, const std::string& source, const std::string& dest,
-                   StatusLine* progress, bool syncFolder = true);
+                   StatusLine* progress, bool syncFolder = true,
+                   const std::function<void(const std::string& part)>& beforeRename = {});
 
 /// The errors of an ADD whose destination's folder is missing, or which names a folder.
 RuntimeError destinationFolderMissing(const std::string& dest);

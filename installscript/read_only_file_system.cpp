@@ -43,6 +43,9 @@ void ReadOnlyFileSystem::makeDir(const std::string& path) {
 void ReadOnlyFileSystem::removeFile(const std::string& path) {
   refuse(path);
 }
+void ReadOnlyFileSystem::removeDir(const std::string& path) {
+  refuse(path);
+}
 void ReadOnlyFileSystem::rename(const std::string& from, const std::string&) {
   refuse(from);
 }

@@ -23,6 +23,7 @@ class ReadOnlyFileSystem : public ForwardingFileSystem {
   std::unique_ptr<BinaryFile> open(const std::string& path, OpenMode mode) override;
   void makeDir(const std::string& path) override;
   void removeFile(const std::string& path) override;
+  void removeDir(const std::string& path) override;
   void rename(const std::string& from, const std::string& to) override;
   void syncDir(const std::string& /*dir*/) override {}
 

@@ -69,6 +69,8 @@ class FileSystem {
   /// Makes one folder; its parent must exist.
   virtual void makeDir(const std::string& path) = 0;
   virtual void removeFile(const std::string& path) = 0;
+  /// Removes an empty folder. A folder that is not empty is error 75.
+  virtual void removeDir(const std::string& path) = 0;
   /// Renames `from` to `to`, replacing `to` in one step.
   virtual void rename(const std::string& from, const std::string& to) = 0;
   /// Makes the folder's entries (new files, renames) durable.

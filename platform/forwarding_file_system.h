@@ -17,6 +17,7 @@ class ForwardingFileSystem : public FileSystem {
   std::vector<DirEntry> list(const std::string& dir) override { return inner_.list(dir); }
   void makeDir(const std::string& path) override { inner_.makeDir(path); }
   void removeFile(const std::string& path) override { inner_.removeFile(path); }
+  void removeDir(const std::string& path) override { inner_.removeDir(path); }
   void rename(const std::string& from, const std::string& to) override { inner_.rename(from, to); }
   void syncDir(const std::string& dir) override { inner_.syncDir(dir); }
   std::uint64_t freeSpace(const std::string& dir) override { return inner_.freeSpace(dir); }

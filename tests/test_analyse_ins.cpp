@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "journal/installation.h"
+#include "journal/uninstall.h"
+#include "platform/file_system.h"
+
 #include <filesystem>
 
 #include "installscript/containment.h"
@@ -16,6 +20,7 @@ namespace fs = std::filesystem;
 using test::InstallOutcome;
 using test::InstallRig;
 using test::readBytes;
+using test::sameBytes;
 using test::snapshotTree;
 using test::writeBytes;
 
@@ -33,6 +38,14 @@ class AnalyseTest : public ::testing::Test {
 };
 
 // --- copying ---------------------------------------------------------------------------------
+
+/// The game folder's files less the install journal's own folder.
+std::map<std::string, std::string> gameFiles(const std::string& dir) {
+  auto tree = snapshotTree(dir);
+  for (auto it = tree.begin(); it != tree.end();)
+    it = it->first.rfind("Tamberlin", 0) == 0 ? tree.erase(it) : std::next(it);
+  return tree;
+}
 
 TEST_F(AnalyseTest, AddCopiesAndReplacesAndTheLaterOfTwoWins) {
   rig.writeMod("one.txt", "first");
@@ -131,17 +144,17 @@ TEST_F(AnalyseTest, DeleteOfOneNamedFileIgnoresLetterCase) {
 }
 
 TEST_F(AnalyseTest, DeleteMatchingNothingSucceedsUnchanged) {
-  auto before = snapshotTree(rig.game);
+  auto before = gameFiles(rig.game);
   EXPECT_EQ(run("DELETE *.bak\r\nDELETE nofolder\\x.txt\r\nDELETE gone.txt\r\n").error, 0);
-  EXPECT_EQ(snapshotTree(rig.game), before);
+  EXPECT_EQ(gameFiles(rig.game), before);
 }
 
 TEST_F(AnalyseTest, EmptyDeleteOrMakeDirNamesTheGameFolderAndFails) {
-  auto before = snapshotTree(rig.game);
+  auto before = gameFiles(rig.game);
   EXPECT_EQ(run("DELETE\r\n").error, err::kPathFileAccess);
   rig.form.numNumHH = 0;
   EXPECT_EQ(run("MAKEDIR \r\n").error, err::kPathFileAccess);
-  EXPECT_EQ(snapshotTree(rig.game), before);
+  EXPECT_EQ(gameFiles(rig.game), before);
 }
 
 TEST_F(AnalyseTest, RunningTheScriptAgainFinishesTheJob) {
@@ -296,6 +309,67 @@ TEST(Wildcard, StarQuestionMarkAndLetterCase) {
   EXPECT_FALSE(matchesPattern("readme2", "readme.*"));
   EXPECT_TRUE(matchesPattern("\xC3\x89t\xC3\xA9.txt", "\xC3\xA9T\xC3\x89.TXT"));
   EXPECT_FALSE(matchesPattern(std::string(200, 'a'), "*a*a*a*a*a*a*a*a*b*"));
+}
+
+}  // namespace
+}  // namespace tamberlin
+
+namespace tamberlin {
+namespace {
+
+// With the journal: an installation taken back leaves the game folder byte for byte as it was,
+// and a rerun of a complete installation does not repeat it.
+TEST(JournalInstall, UninstallRestoresTheGameAndARerunDoesNotRepeat) {
+  InstallRig rig;
+  rig.form.keepJournal = true;
+  rig.writeMod("a.txt", "new A");
+  rig.writeMod("b.txt", "new B");
+  writeBytes(rig.game + "/old.txt", "the player's old file");
+  writeBytes(rig.game + "/x.bak", "to be deleted");
+  const std::string script =
+      "MAKEDIR mymod\r\nADD a.txt, mymod\\a.txt\r\nADD b.txt, old.txt\r\nDELETE *.bak\r\n";
+  const auto before = gameFiles(rig.game);
+  rig.writeScript(script);
+  ASSERT_EQ(rig.analyse().error, 0);
+  const auto once = gameFiles(rig.game);
+  ASSERT_NE(once, before);
+  EXPECT_EQ(readBytes(rig.game + "/old.txt"), "new B");
+  rig.form.numNumHH = 0;
+  rig.writeScript(script);
+  ASSERT_EQ(rig.analyse().error, 0);
+  EXPECT_EQ(gameFiles(rig.game), once);
+  auto all = journal::loadInstallations(realFileSystem(), rig.form.saPath);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].state, journal::InstallState::Uninstalled) << journal::describeState(all[0]);
+  const auto report = journal::uninstall(realFileSystem(), rig.form.saPath, all, 2, {});
+  EXPECT_EQ(report.conflicts, 0u);
+  EXPECT_TRUE(report.finished);
+  EXPECT_EQ(gameFiles(rig.game), before);
+}
+
+TEST(JournalInstall, ArchiveChangesAreTakenBackByteForByte) {
+  InstallRig rig;
+  rig.form.keepJournal = true;
+  rig.writeMod("r.dff", std::string(3000, 'r'));
+  rig.writeMod("n.col", std::string(100, 'n'));
+  const std::string archive = readBytes(rig.archivePath());
+  rig.writeScript(
+      "REPINIMG \\models\\gta3.img, car.dff, r.dff\r\nADDINIMG \\models\\gta3.img, "
+      "n.col\r\nREPINIMG \\models\\gta3.img, n.col, r.dff\r\n");
+  ASSERT_EQ(rig.analyse().error, 0);
+  ASSERT_NE(readBytes(rig.archivePath()), archive);
+  auto all = journal::loadInstallations(realFileSystem(), rig.form.saPath);
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].state, journal::InstallState::Complete) << journal::describeState(all[0]);
+  EXPECT_EQ(all[0].entries.size(), 1u);
+  EXPECT_EQ(all[0].added.size(), 1u);
+  const auto report = journal::uninstall(realFileSystem(), rig.form.saPath, all, 1, {});
+  EXPECT_EQ(report.conflicts, 0u);
+  // The removed record stays, hidden past the count: everything else is as before.
+  std::string after = readBytes(rig.archivePath());
+  ASSERT_EQ(after.size(), archive.size());
+  after.replace(104, 32, archive.substr(104, 32));
+  EXPECT_TRUE(sameBytes(after, archive));
 }
 
 }  // namespace

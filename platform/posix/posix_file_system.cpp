@@ -235,6 +235,15 @@ class PosixFileSystem : public FileSystem {
     if (::unlink(native.c_str()) != 0) throw errorFromErrno(errno, path);
   }
 
+  void removeDir(const std::string& path) override {
+    std::string native = nativePath(path);
+    if (::rmdir(native.c_str()) == 0) return;
+    if (errno == ENOTEMPTY || errno == EEXIST)
+      throw RuntimeError(err::kPathFileAccess, path + " is not empty");
+    if (errno == ENOENT) throw RuntimeError(err::kPathNotFound, path);
+    throw errorFromErrno(errno, path);
+  }
+
   void rename(const std::string& from, const std::string& to) override {
     std::string a = nativePath(from), b = nativePath(to);
     if (::rename(a.c_str(), b.c_str()) != 0) throw errorFromErrno(errno, from + " -> " + to);

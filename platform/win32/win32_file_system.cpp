@@ -237,6 +237,13 @@ class Win32FileSystem : public FileSystem {
     if (!DeleteFileW(native.c_str())) throw lastError(path);
   }
 
+  void removeDir(const std::string& path) override {
+    if (RemoveDirectoryW(widePath(path).c_str())) return;
+    DWORD e = GetLastError();
+    if (e == ERROR_DIR_NOT_EMPTY) throw RuntimeError(err::kPathFileAccess, path + " is not empty");
+    throw errorFromWin32(e, path);
+  }
+
   void rename(const std::string& from, const std::string& to) override {
     // Replacing, and written through: on NTFS the new name is on the disk when this returns, so
     // the folder flush the callers make after it (syncDir) is not needed there.

@@ -62,6 +62,11 @@ void JailFileSystem::removeFile(const std::string& path) {
   inner_.removeFile(path);
 }
 
+void JailFileSystem::removeDir(const std::string& path) {
+  allow(path, "removeDir");
+  inner_.removeDir(path);
+}
+
 void JailFileSystem::rename(const std::string& from, const std::string& to) {
   allow(from, "rename from");
   allow(to, "rename to");

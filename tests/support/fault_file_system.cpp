@@ -87,6 +87,12 @@ void FaultFileSystem::removeFile(const std::string& path) {
   inner_.removeFile(path);
 }
 
+void FaultFileSystem::removeDir(const std::string& path) {
+  onCall(FsCall::Remove, path);
+  onChange();
+  inner_.removeDir(path);
+}
+
 void FaultFileSystem::rename(const std::string& from, const std::string& to) {
   onCall(FsCall::Rename, from);
   onChange();

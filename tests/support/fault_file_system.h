@@ -51,6 +51,7 @@ class FaultFileSystem : public ForwardingFileSystem {
   std::vector<DirEntry> list(const std::string& dir) override;
   void makeDir(const std::string& path) override;
   void removeFile(const std::string& path) override;
+  void removeDir(const std::string& path) override;
   void rename(const std::string& from, const std::string& to) override;
   void syncDir(const std::string& dir) override;
 

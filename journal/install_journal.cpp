@@ -1,0 +1,164 @@
+// The installation's start: a new folder and journal, or the stopped installation of the same
+// script resumed, or the complete one taken back first. Its end: the backup flushed, then
+// "complete" or "stopped".
+#include "journal/install_journal.h"
+
+#include "journal/game_path.h"
+#include "journal/hex.h"
+#include "journal/journal_writer.h"
+#include "journal/layout.h"
+#include "platform/ansi.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+#include "platform/text_file.h"
+#include "platform/win_path.h"
+
+namespace tamberlin::journal {
+namespace {
+
+void makeDirIfMissing(FileSystem& fs, const std::string& dir, std::vector<std::string>& made) {
+  const FileInfo info = fs.stat(dir);
+  if (info.exists && info.isDir) return;
+  fs.makeDir(dir);
+  made.push_back(dir);
+}
+
+/// The newest installation of the same script that is not damaged; null when none.
+const Installation* sameScript(const std::vector<Installation>& all, const Digest& script) {
+  for (auto it = all.rbegin(); it != all.rend(); ++it)
+    if (it->state != InstallState::Damaged && it->state != InstallState::NotStarted &&
+        it->script == script)
+      return &*it;
+  return nullptr;
+}
+
+}  // namespace
+
+std::string modName(FileSystem& fs) {
+  const FileInfo text = fs.stat("text.cfg");
+  if (text.exists && !text.isDir) {
+    std::string first = readWholeFile(fs, "text.cfg");
+    first = first.substr(0, first.find_first_of("\r\n"));
+    if (!first.empty()) return ansiToUtf8(first);
+  }
+  std::string here = fs.currentDir();
+  while (!here.empty() && (here.back() == '/' || here.back() == '\\')) here.pop_back();
+  return baseName(here);
+}
+
+InstallJournal::InstallJournal(FileSystem& fs, std::string saPath)
+    : fs_(fs), saPath_(std::move(saPath)) {}
+
+InstallJournal::~InstallJournal() = default;
+
+Beginning InstallJournal::begin(const std::string& scriptBytes, const std::string& mod) {
+  Beginning b;
+  const Digest script = sha256(scriptBytes);
+  std::vector<Installation> all = loadInstallations(fs_, saPath_);
+  const Installation* same = sameScript(all, script);
+  if (same && (same->state == InstallState::Running || same->state == InstallState::Stopped)) {
+    b.kind = Beginning::Kind::Resumed;
+    b.previous = b.number = same->number;
+    adopt(*same);
+    std::size_t first = 1;
+    while (done_.count(first)) ++first;
+    writer_ = std::make_unique<JournalWriter>(fs_, folder_ + "\\" + kJournalFile, false);
+    writer_->append(Record{"started", {nowUtc(), std::to_string(first)}});
+    writer_->sync();
+    return b;
+  }
+  if (same &&
+      (same->state == InstallState::Complete || same->state == InstallState::Uninstalling)) {
+    b.previous = same->number;
+    b.undo = uninstall(fs_, saPath_, all, same->number, UninstallOptions{});
+    b.kind = b.undo.refused ? Beginning::Kind::RedoneOverConflicts : Beginning::Kind::Redone;
+    all = loadInstallations(fs_, saPath_);
+  }
+  number_ = all.empty() ? 1 : all.back().number + 1;
+  b.number = number_;
+  startFolder(scriptBytes);
+  writer_ = std::make_unique<JournalWriter>(fs_, folder_ + "\\" + kJournalFile, true);
+  writer_->append(Record{"install", {std::to_string(number_), mod, toHex(script), saPath_}});
+  writer_->append(Record{"started", {nowUtc(), "1"}});
+  writer_->appendReady();
+  writer_->sync();
+  fs_.syncDir(folder_);
+  return b;
+}
+
+void InstallJournal::startFolder(const std::string& scriptBytes) {
+  std::vector<std::string> made;
+  makeDirIfMissing(fs_, ownFolder(saPath_), made);
+  makeDirIfMissing(fs_, installsFolder(saPath_), made);
+  folder_ = installFolder(saPath_, number_);
+  fs_.makeDir(folder_);
+  fs_.makeDir(folder_ + "\\" + kDeletedFolder);
+  auto copy = fs_.open(folder_ + "\\" + kScriptCopy, OpenMode::Create);
+  copy->write(1, scriptBytes.data(), scriptBytes.size());
+  copy->sync();
+  copy->close();
+  // The new folders' names on the disk, each in its parent, before the journal in them counts.
+  fs_.syncDir(installsFolder(saPath_));
+  for (const std::string& dir : made) fs_.syncDir(parentPath(dir));
+}
+
+void InstallJournal::adopt(const Installation& in) {
+  number_ = in.number;
+  folder_ = in.folder;
+  done_ = in.done;
+  for (const FileItem& f : in.files) files_[pathKey(f.path)] = f;
+  for (const FolderItem& f : in.folders) folders_.insert(pathKey(f.path));
+  for (const ArchiveItem& a : in.archives) archives_[pathKey(a.path)] = a;
+  for (const EntryItem& e : in.entries)
+    entries_[pathKey(e.archive) + "#" + std::to_string(e.slot)] = e;
+  for (const AddedItem& a : in.added) added_[pathKey(a.archive) + "#" + std::to_string(a.line)] = a;
+  backupEnd_ = in.backupSize;
+}
+
+void InstallJournal::lineEnded(std::size_t line) {
+  done_.insert(line);
+  writer_->append(Record{"done", {std::to_string(line)}});
+}
+
+void InstallJournal::write(const Record& r) {
+  writer_->append(r);
+}
+
+void InstallJournal::makeBackupDurable() {
+  if (backup_ && backupDirty_) backup_->sync();
+  backupDirty_ = false;
+  for (const std::string& dir : foldersToSync_) fs_.syncDir(dir);
+  foldersToSync_.clear();
+}
+
+void InstallJournal::complete() {
+  makeBackupDurable();
+  writer_->append(Record{"complete", {nowUtc()}});
+  writer_->sync();
+  writer_->close();
+  if (backup_) backup_->close();
+}
+
+void InstallJournal::stopped(std::size_t line, int error, const std::string& text) {
+  if (!writer_) return;  // it never began
+  makeBackupDurable();
+  writer_->append(Record{"stopped", {std::to_string(line), std::to_string(error), text, nowUtc()}});
+  writer_->sync();
+  writer_->close();
+  if (backup_) backup_->close();
+}
+
+std::string InstallJournal::checked(const std::string& field) const {
+  const std::string path = normaliseGamePath(field);
+  const std::string why = gamePathProblem(path);
+  if (!why.empty())
+    throw RuntimeError(err::kPathFileAccess,
+                       "\"" + field + "\" cannot be kept in the install journal (" + why + ")");
+  return path;
+}
+
+std::string InstallJournal::full(const std::string& gamePath) const {
+  return underGame(saPath_, gamePath);
+}
+
+}  // namespace tamberlin::journal

@@ -1,0 +1,122 @@
+#pragma once
+// The install side of the journal. Before each change to the game the executor tells it what is
+// about to change; it appends the record that undoes the change and flushes the journal, so the
+// record is on the disk before the change it describes. Records that add nothing new (a file
+// this installation already wrote, a line done) ride along with the next flush. What an
+// installation overwrites or deletes is moved into its deleted\ folder, and a replaced entry's
+// old data is copied into backup.dat, flushed before the installation says it is complete.
+//
+// A run of the same script bytes after a stop continues the stopped installation; after a
+// complete one it takes that one back first and installs afresh.
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "imgarchive/img_archive.h"
+#include "journal/installation.h"
+#include "journal/uninstall.h"
+
+namespace tamberlin {
+class BinaryFile;
+class FileSystem;
+}  // namespace tamberlin
+
+namespace tamberlin::journal {
+
+class JournalWriter;
+
+/// How an installation began.
+struct Beginning {
+  enum class Kind {
+    Fresh,                ///< a new installation
+    Resumed,              ///< the stopped installation of the same script goes on
+    Redone,               ///< the complete installation of the same script was taken back first
+    RedoneOverConflicts,  ///< it could not be taken back (conflicts): a new one goes over it
+  };
+  Kind kind = Kind::Fresh;
+  unsigned number = 0;    ///< the installation that runs now
+  unsigned previous = 0;  ///< the one resumed or taken back
+  UninstallReport undo;   ///< of the one taken back
+};
+
+class InstallJournal {
+ public:
+  /// `saPath` is the game folder as the executor joins paths to it.
+  InstallJournal(FileSystem& fs, std::string saPath);
+  ~InstallJournal();
+  InstallJournal(const InstallJournal&) = delete;
+  InstallJournal& operator=(const InstallJournal&) = delete;
+
+  /// Starts (or resumes) the installation of the script `scriptBytes` of the mod `mod`.
+  Beginning begin(const std::string& scriptBytes, const std::string& mod);
+  /// True when script line `line` (1-based) ran to its end in an earlier run of it.
+  bool lineDone(std::size_t line) const { return done_.count(line) != 0; }
+  void lineStarting(std::size_t line) { line_ = line; }
+  /// Appends "done" (flushed with the next record that must be on the disk).
+  void lineEnded(std::size_t line);
+
+  /// ADD: the new bytes for the game path `field` (full path `dest`) are flushed in `part`, about
+  /// to be renamed over `dest`. A file there from before goes into the backup first.
+  void beforeCopyRename(const std::string& field, const std::string& dest, const std::string& part);
+  /// DELETE: moves the files `files` (full paths) that the pattern `field` matched into the
+  /// backup, or deletes them where this installation wrote them.
+  void removeFiles(const std::string& field, const std::vector<std::string>& files);
+  /// MAKEDIR: makes the folder `path` (game path `field`); false when it was there.
+  bool makeFolder(const std::string& field, const std::string& path);
+
+  /// Before an archive line first uses the archive at game path `field` (full path `path`).
+  void namingArchive(const std::string& field, const std::string& path);
+  /// The hook for ImgArchive::beforeVisible of a replace or an add of line lineStarting().
+  ImgArchive::BeforeVisible replaceHook(const std::string& field, ImgArchive& archive);
+  ImgArchive::BeforeVisible addHook(const std::string& field, ImgArchive& archive);
+  /// For an ADDINIMG line of a resumed installation: true when its entry is in the archive.
+  bool addAlreadyMade(const std::string& field, ImgArchive& archive);
+
+  /// After the run's own changes are on stable storage: the backup too, then "complete".
+  void complete();
+  /// The run ends at line `line` with error `error` (0 for a No in an error box).
+  void stopped(std::size_t line, int error, const std::string& text);
+
+  unsigned number() const { return number_; }
+
+ private:
+  std::string checked(const std::string& field) const;
+  std::string full(const std::string& gamePath) const;
+  std::string deletedName(const std::string& name);
+  void write(const Record& r);
+  void fileRecord(const FileItem& f, const std::string& backup, const FileState& own);
+  void moveAway(FileItem& f, const std::string& path);
+  void entryReplaced(const std::string& archive, ImgArchive& a, std::int32_t slot,
+                     const DataState& own);
+  void startFolder(const std::string& scriptBytes);
+  void adopt(const Installation& in);
+  void makeBackupDurable();
+
+  FileSystem& fs_;
+  std::string saPath_;
+  std::string folder_;
+  unsigned number_ = 0;
+  std::size_t line_ = 0;
+  std::unique_ptr<JournalWriter> writer_;
+  std::unique_ptr<BinaryFile> backup_;
+  std::int64_t backupEnd_ = 0;
+  bool backupDirty_ = false;
+  std::set<std::string> foldersToSync_;
+
+  std::set<std::size_t> done_;
+  std::map<std::string, FileItem> files_;
+  std::set<std::string> folders_;
+  std::map<std::string, ArchiveItem> archives_;
+  std::map<std::string, EntryItem> entries_;  ///< by archive key and slot
+  std::map<std::string, AddedItem> added_;    ///< by archive key and line
+};
+
+/// The mod's name: line 1 of "text.cfg" in the mod's folder `modFolder` (the current folder
+/// when empty), else that folder's name.
+std::string modName(FileSystem& fs);
+
+}  // namespace tamberlin::journal

@@ -1,0 +1,244 @@
+// The records before each change. Each one is flushed before the change it describes; one that
+// only adds a state to an item already recorded is flushed all the same (the change depends on
+// it), but a line that changes nothing writes nothing.
+#include <algorithm>
+
+#include "imgarchive/codec.h"
+#include "installscript/file_commands.h"
+#include "journal/game_path.h"
+#include "journal/hex.h"
+#include "journal/install_journal.h"
+#include "journal/journal_writer.h"
+#include "journal/layout.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+#include "platform/win_path.h"
+
+namespace tamberlin::journal {
+namespace {
+
+template <class T>
+bool addState(std::vector<T>& states, const T& s) {
+  if (std::find(states.begin(), states.end(), s) != states.end()) return false;
+  states.push_back(s);
+  return true;
+}
+
+template <class T, class F>
+std::string joined(const std::vector<T>& states, F format) {
+  std::string out;
+  for (const T& s : states) out += (out.empty() ? "" : ",") + format(s);
+  return out;
+}
+
+std::string backupField(const Backup& b) {
+  return b.kind == Backup::Kind::Deleted ? "deleted:" + b.name : "-";
+}
+
+/// The data `bytes` bytes long at entry `e` of the archive at `path`, as a data state.
+DataState dataAt(FileSystem& fs, const std::string& path, const IMGEntry& e, std::int64_t bytes) {
+  auto file = fs.open(path, OpenMode::Read);
+  return DataState{hashAndCopy(*file, std::int64_t{e.offset} * sector + 1, bytes, nullptr, 0),
+                   bytes};
+}
+
+}  // namespace
+
+std::string InstallJournal::deletedName(const std::string& name) {
+  const std::string dir = folder_ + "\\" + kDeletedFolder + "\\";
+  for (unsigned n = 1;; ++n) {
+    std::string candidate = "L" + std::to_string(line_) + "-" + std::to_string(n) + "-" + name;
+    if (!fs_.stat(dir + candidate).exists) return candidate;
+  }
+}
+
+void InstallJournal::fileRecord(const FileItem& f, const std::string& backup,
+                                const FileState& own) {
+  write(Record{"file", {f.path, formatFileState(f.pre), backup, formatFileState(own)}});
+}
+
+void InstallJournal::moveAway(FileItem& f, const std::string& path) {
+  f.backup.kind = Backup::Kind::Deleted;
+  f.backup.name = deletedName(baseName(path));
+  addState(f.own, FileState{});
+  fileRecord(f, backupField(f.backup), FileState{});
+}
+
+void InstallJournal::beforeCopyRename(const std::string& field, const std::string& dest,
+                                      const std::string& part) {
+  const std::string path = checked(field);
+  const FileState now = currentFileState(fs_, dest);
+  const FileState written = currentFileState(fs_, part);
+  auto [it, fresh] = files_.emplace(pathKey(path), FileItem{path, now, {}, {}});
+  FileItem& f = it->second;
+  // The file from before is still there (a resumed run may find its move never happened).
+  const bool keepOld = f.pre.present && now == f.pre;
+  if (keepOld) moveAway(f, dest);
+  if (addState(f.own, written) || fresh) fileRecord(f, "-", written);
+  writer_->sync();
+  if (!keepOld) return;
+  const std::string deleted = folder_ + "\\" + kDeletedFolder;
+  fs_.rename(dest, deleted + "\\" + f.backup.name);
+  // The old file's new name is on the disk before the new file takes its place.
+  fs_.syncDir(deleted);
+}
+
+void InstallJournal::removeFiles(const std::string& field, const std::vector<std::string>& files) {
+  const std::string pattern = normaliseGamePath(field);
+  const std::size_t cut = pattern.rfind('\\');
+  const std::string dir = cut == std::string::npos ? "" : pattern.substr(0, cut);
+  struct Step {
+    std::string from, to;
+  };
+  std::vector<Step> steps;
+  for (const std::string& file : files) {
+    const std::string path = checked(dir.empty() ? baseName(file) : dir + "\\" + baseName(file));
+    const FileState now = currentFileState(fs_, file);
+    auto [it, fresh] = files_.emplace(pathKey(path), FileItem{path, now, {}, {}});
+    FileItem& f = it->second;
+    if (f.pre.present && now == f.pre) {
+      moveAway(f, file);
+      steps.push_back({file, folder_ + "\\" + kDeletedFolder + "\\" + f.backup.name});
+    } else {
+      if (addState(f.own, FileState{}) || fresh) fileRecord(f, "-", FileState{});
+      steps.push_back({file, ""});
+    }
+  }
+  if (steps.empty()) return;
+  writer_->sync();
+  for (const Step& s : steps) {
+    if (s.to.empty()) {
+      fs_.removeFile(s.from);
+    } else {
+      fs_.rename(s.from, s.to);
+      const std::string from = parentPath(s.from);
+      foldersToSync_.insert(from.empty() ? "." : from);
+      foldersToSync_.insert(parentPath(s.to));
+    }
+  }
+}
+
+bool InstallJournal::makeFolder(const std::string& field, const std::string& path) {
+  const FileInfo info = fs_.stat(path);
+  if (!info.exists) {
+    const std::string gp = checked(field);
+    if (folders_.insert(pathKey(gp)).second) {
+      write(Record{"folder", {gp}});
+      writer_->sync();
+    }
+  }
+  return tamberlin::makeFolder(fs_, path);
+}
+
+void InstallJournal::namingArchive(const std::string& field, const std::string& path) {
+  const std::string gp = checked(field);
+  const std::string key = pathKey(gp);
+  if (archives_.count(key)) return;
+  ArchiveItem a;
+  a.path = gp;
+  const FileInfo info = fs_.stat(path);
+  if (info.exists && !info.isDir) {
+    a.existed = true;
+    auto file = fs_.open(path, OpenMode::Read);
+    a.length = file->length();
+    unsigned char head[kHeaderSize] = {};
+    if (file->read(1, head, sizeof head) == sizeof head)
+      a.count = static_cast<std::int32_t>(head[4] | head[5] << 8 | head[6] << 16 |
+                                          std::uint32_t{head[7]} << 24);
+    if (a.count < 0) a.count = 0;
+  }
+  archives_[key] = a;
+  write(Record{
+      "archive",
+      {gp, a.existed ? std::to_string(a.count) + ":" + std::to_string(a.length) : "absent"}});
+  // An add makes a missing archive: that it was missing is on the disk first.
+  if (!a.existed) writer_->sync();
+}
+
+void InstallJournal::entryReplaced(const std::string& archive, ImgArchive& a, std::int32_t slot,
+                                   const DataState& own) {
+  const std::string key = pathKey(archive);
+  // An entry this installation added: its record gains the new data.
+  if (slot > archives_[key].count) {
+    for (auto& [k, added] : added_) {
+      if (pathKey(added.archive) != key || added.slot != slot) continue;
+      if (addState(added.own, own))
+        write(Record{"added",
+                     {added.archive, std::to_string(added.line), std::to_string(slot),
+                      hexOf(added.name.data(), added.name.size()), formatDataState(own)}});
+      return writer_->sync();
+    }
+    throw RuntimeError(err::kInvalidCall, a.path() + ": entry " + std::to_string(slot) +
+                                              " was neither there before nor added by this "
+                                              "installation");
+  }
+  auto [it, fresh] = entries_.emplace(key + "#" + std::to_string(slot), EntryItem{});
+  EntryItem& e = it->second;
+  if (fresh) {
+    e.archive = archive;
+    e.slot = slot;
+    e.record = a.rawRecord(slot);
+    const IMGEntry& old = a.table()[static_cast<std::size_t>(slot)];
+    if (!backup_) {
+      backup_ = fs_.open(folder_ + "\\" + kBackupFile, fs_.stat(folder_ + "\\" + kBackupFile).exists
+                                                           ? OpenMode::ReadWriteExisting
+                                                           : OpenMode::Create);
+      backupEnd_ = backup_->length();
+    }
+    const std::int64_t bytes = std::int64_t{old.size} * sector;
+    auto file = fs_.open(a.path(), OpenMode::Read);
+    e.backupOffset = backupEnd_;
+    e.preHash = hashAndCopy(*file, std::int64_t{old.offset} * sector + 1, bytes, backup_.get(),
+                            backupEnd_ + 1, bytes);
+    backupEnd_ += bytes;
+    backupDirty_ = true;
+  }
+  if (addState(e.own, own) || fresh)
+    write(Record{"entry",
+                 {archive, std::to_string(slot), hexOf(e.record.data(), e.record.size()),
+                  toHex(e.preHash), std::to_string(e.backupOffset), formatDataState(own)}});
+  writer_->sync();
+}
+
+ImgArchive::BeforeVisible InstallJournal::replaceHook(const std::string& field, ImgArchive& a) {
+  const std::string archive = checked(field);
+  return [this, archive, &a](std::int32_t slot, const IMGEntry& entry, std::int64_t bytes) {
+    entryReplaced(archive, a, slot, dataAt(fs_, a.path(), entry, bytes));
+  };
+}
+
+ImgArchive::BeforeVisible InstallJournal::addHook(const std::string& field, ImgArchive& a) {
+  const std::string archive = checked(field);
+  return [this, archive, &a](std::int32_t slot, const IMGEntry& entry, std::int64_t bytes) {
+    AddedItem item;
+    item.archive = archive;
+    item.line = line_;
+    item.slot = slot;
+    item.name = entry.fileName;
+    item.own.push_back(dataAt(fs_, a.path(), entry, bytes));
+    write(Record{"added",
+                 {archive, std::to_string(line_), std::to_string(slot),
+                  hexOf(item.name.data(), item.name.size()), formatDataState(item.own[0])}});
+    writer_->sync();
+    AddedItem& known = added_[pathKey(archive) + "#" + std::to_string(line_)];
+    if (known.own.empty()) {
+      known = item;
+    } else {
+      known.slot = slot;
+      addState(known.own, item.own[0]);
+    }
+  };
+}
+
+bool InstallJournal::addAlreadyMade(const std::string& field, ImgArchive& a) {
+  auto it = added_.find(pathKey(checked(field)) + "#" + std::to_string(line_));
+  if (it == added_.end()) return false;
+  const AddedItem& item = it->second;
+  if (item.slot < 1 || item.slot > a.count()) return false;
+  const IMGEntry& e = a.table()[static_cast<std::size_t>(item.slot)];
+  if (e.fileName != item.name) return false;
+  auto file = fs_.open(a.path(), OpenMode::Read);
+  return entryHolds(*file, e, item.own.front());
+}
+
+}  // namespace tamberlin::journal
