@@ -49,7 +49,7 @@ struct FileInfo {
   bool isDir = false;
   bool isHidden = false;  ///< a dot-file on POSIX, the hidden or system attribute on Windows
   std::int64_t size = 0;
-  std::uint64_t id = 0;   ///< identifies the file on its volume (0 when unknown)
+  std::uint64_t id = 0;  ///< identifies the file on its volume (0 when unknown)
 };
 
 struct DirEntry {

@@ -110,7 +110,9 @@ class PosixFile : public BinaryFile {
  private:
   void checkPos(std::int64_t pos) const {
     if (fd_ < 0) throw RuntimeError(err::kBadFileNameOrNumber, path_);
-    if (pos < 1) throw RuntimeError(err::kBadFileNameOrNumber, path_ + " (position " + std::to_string(pos) + ")");
+    if (pos < 1)
+      throw RuntimeError(err::kBadFileNameOrNumber,
+                         path_ + " (position " + std::to_string(pos) + ")");
   }
 
   int fd_;
@@ -139,7 +141,8 @@ class PosixFileSystem : public FileSystem {
     // The system would cut the path at a NUL and act on another file than the one named.
     if (path.find('\0') != std::string::npos)
       throw RuntimeError(err::kBadFileNameOrNumber, "a file name holds a NUL character");
-    if (hasDriveLetter(path)) throw RuntimeError(err::kPathNotFound, path + " (there are no drive letters here)");
+    if (hasDriveLetter(path))
+      throw RuntimeError(err::kPathNotFound, path + " (there are no drive letters here)");
     bool absolute = !path.empty() && isPathSeparator(path[0]);
     std::string out = absolute ? "/" : "";
     for (const std::string& part : splitPath(path)) {
@@ -158,10 +161,18 @@ class PosixFileSystem : public FileSystem {
     std::string native = nativePath(path);
     int flags = O_CLOEXEC;
     switch (mode) {
-      case OpenMode::Read: flags |= O_RDONLY; break;
-      case OpenMode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
-      case OpenMode::ReadWriteExisting: flags |= O_RDWR; break;
-      case OpenMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+      case OpenMode::Read:
+        flags |= O_RDONLY;
+        break;
+      case OpenMode::ReadWrite:
+        flags |= O_RDWR | O_CREAT;
+        break;
+      case OpenMode::ReadWriteExisting:
+        flags |= O_RDWR;
+        break;
+      case OpenMode::Create:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
     }
     int fd = ::open(native.c_str(), flags, 0666);
     if (fd < 0 && errno == ENOENT) {
@@ -216,7 +227,8 @@ class PosixFileSystem : public FileSystem {
       out.push_back(std::move(entry));
     }
     ::closedir(d);
-    std::sort(out.begin(), out.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    std::sort(out.begin(), out.end(),
+              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
     return out;
   }
 

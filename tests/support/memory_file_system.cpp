@@ -377,7 +377,8 @@ void MemoryFileSystem::removeDir(const std::string& path) {
   if (r.error != 0) throw errorFromErrno(r.error, path);
   if (r.id == 0) throw RuntimeError(err::kPathNotFound, path);
   if (!inode(r.id).isDir) throw errorFromErrno(ENOTDIR, path);
-  if (!inode(r.id).entries.empty()) throw RuntimeError(err::kPathFileAccess, path + " is not empty");
+  if (!inode(r.id).entries.empty())
+    throw RuntimeError(err::kPathFileAccess, path + " is not empty");
   countOperation("removeDir " + path);
   inode(r.id).linked = false;
   commitName({0, {}, {{r.parent, r.name, 0}}});
