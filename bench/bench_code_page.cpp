@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/bench_fakes.h"
 #include "facade/form1_install.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -21,15 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QuietStatus : public StatusLine {
- public:
-  void setStatus(const std::string&) override {}
-};
-
-class OkBoxes : public MessageBoxes {
- public:
-  MsgAnswer show(const MessageBoxRequest&) override { return MsgAnswer::Ok; }
-};
+using bench::BenchBoxes;
+using bench::QuietStatus;
 
 struct Sample {
   unsigned codePage;
@@ -74,7 +68,7 @@ void BM_ReadIns50001(benchmark::State& state) {
   if (!setCodePage(s.codePage)) return state.SkipWithError("no such code page");
   ScriptFolder folder(s.word);
   QuietStatus status;
-  OkBoxes boxes;
+  BenchBoxes boxes;
   InstallWindow window;
   for (auto _ : state) {
     Form1Install form(realFileSystem(), boxes, status, window);

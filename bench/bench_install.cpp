@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "imgarchive/format.h"
+#include "bench/bench_fakes.h"
 #include "facade/form1_install.h"
+#include "imgarchive/format.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "ui/message_box.h"
@@ -29,20 +30,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QuietStatus : public StatusLine {
- public:
-  void setStatus(const std::string&) override {}
-};
-
-/// OK boxes are acknowledged; an engine error box means a broken setup.
-class BenchBoxes : public MessageBoxes {
- public:
-  MsgAnswer show(const MessageBoxRequest& box) override {
-    if (box.buttons == MsgButtons::YesNo)
-      throw RuntimeError(err::kDeviceIO, "error box during benchmark: " + box.text);
-    return MsgAnswer::Ok;
-  }
-};
+using bench::BenchBoxes;
+using bench::QuietStatus;
 
 void putLE32(std::string& b, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
