@@ -7,7 +7,6 @@
 #include "installscript/file_commands.h"
 #include "installscript/line_error.h"
 #include "installscript/script_file.h"
-#include "journal/game_path.h"
 #include "journal/install_journal.h"
 #include "platform/ansi.h"
 #include "platform/file_system.h"
@@ -17,21 +16,6 @@
 #include "ui/program_end.h"
 
 namespace tamberlin {
-namespace {
-
-/// Our own folder holds the journals: no script line may touch it.
-void checkNotOwnFolder(const std::string& field, const std::string& where) {
-  if (journal::namesOwnFolder(field))
-    throw RuntimeError(err::kPathFileAccess,
-                       where + ": the game path names " + journal::kOwnFolder + "'s own folder");
-}
-
-void checkField(const std::string& field, const std::string& where) {
-  checkGamePath(field, where);
-  checkNotOwnFolder(field, where);
-}
-
-}  // namespace
 
 void Form1Install::AnalyseINS() {
   const auto total = static_cast<std::size_t>(static_cast<std::int32_t>(numNumHH));
@@ -174,14 +158,14 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
   std::visit(
       Overloaded{
           [&](const RepInImg& c) {
-            checkField(c.archive.text, where + ", REPINIMG archive");
+            checkGamePath(c.archive.text, where + ", REPINIMG archive");
             module1.imgPath = gamePath(saPath, c.archive.text);
             archiveField_ = c.archive.text;
             RepInIMGSys(c.entry.text, c.file.text);
             window_.makeVisible();
           },
           [&](const AddInImg& c) {
-            checkField(c.archive.text, where + ", ADDINIMG archive");
+            checkGamePath(c.archive.text, where + ", ADDINIMG archive");
             module1.imgPath = gamePath(saPath, c.archive.text);
             archiveField_ = c.archive.text;
             // A resumed run whose add was made before its "done" was kept: nothing to do.
@@ -194,7 +178,7 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
           },
           [&](const Delete& c) {
             if (c.pattern.text.empty()) throw emptyFieldError(index, Delete::kCommand);
-            checkField(c.pattern.text, where + ", DELETE file");
+            checkGamePath(c.pattern.text, where + ", DELETE file");
             const std::string pattern = gamePath(saPath, c.pattern.text);
             if (journal_) {
               const std::vector<std::string> files = filesMatching(fs_, pattern);
@@ -206,7 +190,7 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
             window_.makeVisible();
           },
           [&](const Add& c) {
-            checkField(c.dest.text, where + ", ADD destination");
+            checkGamePath(c.dest.text, where + ", ADD destination");
             window_.makeVisible();
             const std::string dest = gamePath(saPath, c.dest.text);
             std::function<void(const std::string&)> beforeRename;
@@ -219,7 +203,7 @@ void Form1Install::runCommandFields(std::size_t index, const script::Command& co
           },
           [&](const MakeDir& c) {
             if (c.folder.text.empty()) throw emptyFieldError(index, MakeDir::kCommand);
-            checkField(c.folder.text, where + ", MAKEDIR folder");
+            checkGamePath(c.folder.text, where + ", MAKEDIR folder");
             const std::string folder = gamePath(saPath, c.folder.text);
             const bool made =
                 journal_ ? journal_->makeFolder(c.folder.text, folder) : makeFolder(fs_, folder);

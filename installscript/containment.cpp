@@ -1,5 +1,6 @@
 #include "installscript/containment.h"
 
+#include "platform/ansi.h"
 #include "platform/runtime_error.h"
 #include "platform/win_path.h"
 
@@ -20,24 +21,50 @@ bool isParentComponent(const std::string& part) {
   return dots >= 2;
 }
 
-/// What is wrong with a game path: a ".." part (refused as such), or a way out of the folder.
+/// The name as Windows opens it: trailing dots and blanks dropped.
+std::string trimmedForWindows(std::string name) {
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  return name;
+}
+
+bool isShortNameOfOwnFolder(const std::string& name) {
+  // 8.3 names of "Tamberlin": the first six letters, "~" and digits.
+  if (name.size() < 8 || !sameNameIgnoringCase(name.substr(0, 6), "TAMBER") || name[6] != '~')
+    return false;
+  for (std::size_t i = 7; i < name.size(); ++i)
+    if (name[i] < '0' || name[i] > '9') return false;
+  return true;
+}
+
+/// What is wrong with a game path: a ".." part (refused as such), our own folder, or a way out
+/// of the game folder.
 struct Problem {
-  bool parentPart = false;
+  enum class Kind { None, Leaves, ParentPart, OwnFolder };
+  Kind kind = Kind::None;
   std::string text;  ///< empty when the path stays inside
 };
 
 Problem findProblem(const std::string& field) {
   if (field.size() >= 2 && isPathSeparator(field[0]) && isPathSeparator(field[1]))
-    return {false, "it starts with a network path prefix"};
+    return {Problem::Kind::Leaves, "it starts with a network path prefix"};
   if (field.find(':') != std::string::npos)
-    return {false, hasDriveLetter(field) ? "it names a drive" : "it holds a colon"};
+    return {Problem::Kind::Leaves, hasDriveLetter(field) ? "it names a drive" : "it holds a colon"};
   for (const std::string& part : splitPath(field)) {
-    if (isParentComponent(part)) return {true, "a \"" + part + "\" part"};
+    if (isParentComponent(part)) return {Problem::Kind::ParentPart, "a \"" + part + "\" part"};
   }
+  if (namesOwnFolder(field))
+    return {Problem::Kind::OwnFolder, std::string("it names ") + kOwnFolder + "'s own folder"};
   return {};
 }
 
 }  // namespace
+
+bool namesOwnFolder(const std::string& field) {
+  std::vector<std::string> parts = splitPath(field);
+  if (parts.empty()) return false;
+  const std::string first = trimmedForWindows(parts[0]);
+  return sameNameIgnoringCase(first, kOwnFolder) || isShortNameOfOwnFolder(first);
+}
 
 std::string gamePathProblem(const std::string& field) {
   return findProblem(field).text;
@@ -47,9 +74,12 @@ std::string gamePathRefusal(const std::string& field) {
   const Problem p = findProblem(field);
   if (p.text.empty()) return {};
   const std::string quoted = "\"" + field + "\"";
-  if (p.parentPart)
+  if (p.kind == Problem::Kind::ParentPart)
     return quoted + ": " + p.text +
            " is not allowed in a game path (game paths may not leave the game folder)";
+  if (p.kind == Problem::Kind::OwnFolder)
+    return quoted + ": the game path names " + kOwnFolder +
+           "'s own folder, where installations keep their journals; no script may change it";
   return quoted + " would leave the game folder (" + p.text + ")";
 }
 

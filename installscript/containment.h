@@ -6,10 +6,19 @@
 // and the doubled separator stays inside the folder. It may not leave the folder: no ".."
 // component (nor a component of dots and blanks that Windows trims to ".."), no drive letter or
 // other colon (which would also name a file's alternate stream), no "\\server" network prefix.
+// Nor may it reach into our own folder at the game folder's root, where installations keep their
+// journals and backups: a script that could write there could forge a journal's undo.
 
 #include <string>
 
 namespace tamberlin {
+
+/// The folder of ours at the root of the game folder. The game ignores it.
+inline constexpr const char* kOwnFolder = "Tamberlin";
+
+/// True when the field's first component names our own folder: "Tamberlin" in any letter case,
+/// with the trailing dots and blanks Windows ignores, or a short name of it ("TAMBER~1").
+bool namesOwnFolder(const std::string& field);
 
 /// Why `field` would leave the game folder; empty when it stays inside.
 std::string gamePathProblem(const std::string& field);

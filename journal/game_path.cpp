@@ -14,15 +14,6 @@ std::string trimmedForWindows(std::string name) {
   return name;
 }
 
-bool isShortNameOfOwnFolder(const std::string& name) {
-  // 8.3 names of "Tamberlin": the first six letters, "~" and digits.
-  if (name.size() < 8 || !sameNameIgnoringCase(name.substr(0, 6), "TAMBER") || name[6] != '~')
-    return false;
-  for (std::size_t i = 7; i < name.size(); ++i)
-    if (name[i] < '0' || name[i] > '9') return false;
-  return true;
-}
-
 std::string componentProblem(const std::string& part) {
   if (trimmedForWindows(part).empty()) return "a part of it is only dots or blanks";
   for (char ch : part) {
@@ -40,13 +31,6 @@ std::string normaliseGamePath(const std::string& field) {
   std::string out;
   for (const std::string& part : splitPath(field)) out += (out.empty() ? "" : "\\") + part;
   return out;
-}
-
-bool namesOwnFolder(const std::string& field) {
-  std::vector<std::string> parts = splitPath(field);
-  if (parts.empty()) return false;
-  const std::string first = trimmedForWindows(parts[0]);
-  return sameNameIgnoringCase(first, kOwnFolder) || isShortNameOfOwnFolder(first);
 }
 
 std::string gamePathProblem(const std::string& path) {

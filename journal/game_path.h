@@ -6,18 +6,13 @@
 
 #include <string>
 
-namespace tamberlin::journal {
+#include "installscript/containment.h"
 
-/// The folder of ours at the root of the game folder. The game ignores it.
-inline constexpr const char* kOwnFolder = "Tamberlin";
+namespace tamberlin::journal {
 
 /// A script's game field in the journal's form: separators "\" or "/" taken as one "\", none
 /// leading or trailing. (The field was checked by the script's own rule first.)
 std::string normaliseGamePath(const std::string& field);
-
-/// True when the field's first component names our own folder: "Tamberlin" in any letter case,
-/// with the trailing dots and blanks Windows ignores, or a short name of it ("TAMBER~1").
-bool namesOwnFolder(const std::string& field);
 
 /// Why `path` is not a game path in the journal's form; empty when it is one.
 std::string gamePathProblem(const std::string& path);

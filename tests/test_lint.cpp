@@ -74,14 +74,15 @@ TEST(Lint, FieldProblems) {
 TEST(Lint, MissingSourcesAndPathsLeavingTheGame) {
   LintReport r = lint(
       "ADD gone.dff, x\r\nADD car.dff, ..\\x\r\nDELETE\r\nMAKEDIR C:\\x\r\n"
-      "REPINIMG ..\\gta3.img, a.dff, car.dff\r\n",
+      "REPINIMG ..\\gta3.img, a.dff, car.dff\r\nMAKEDIR Tamberlin\\x\r\n",
       {"car.dff"});
   EXPECT_TRUE(has(at(r, 1, LintLevel::Error), "\"gone.dff\" does not exist"));
   EXPECT_TRUE(has(at(r, 2, LintLevel::Error), "leave the game folder"));
   EXPECT_TRUE(has(at(r, 3, LintLevel::Error), "names the game folder itself"));
   EXPECT_TRUE(has(at(r, 4, LintLevel::Error), "leave the game folder"));
   EXPECT_TRUE(has(at(r, 5, LintLevel::Error), "leave the game folder"));
-  EXPECT_EQ(r.errors, 5u);
+  EXPECT_TRUE(has(at(r, 6, LintLevel::Error), "names Tamberlin's own folder"));
+  EXPECT_EQ(r.errors, 6u);
 }
 
 TEST(Lint, EntryNamesTheGameWillNotLoad) {
