@@ -57,7 +57,10 @@ void Form1Install::AnalyseINS() {
     stopJournalQuietly(total, e.number(), e.text());
     throw;
   }
-  if (journal_) journal_->complete();
+  if (journal_) {
+    journal_->complete();
+    if (!journal_->started()) installNumber_ = 0;
+  }
   journal_.reset();
 }
 
@@ -79,6 +82,7 @@ void Form1Install::startJournal() {
 
 void Form1Install::stopJournalQuietly(std::size_t line, int error, const std::string& text) {
   if (!journal_) return;
+  if (!journal_->started()) installNumber_ = 0;
   try {
     journal_->stopped(line, error, text);
   } catch (const RuntimeError&) {

@@ -29,7 +29,8 @@ std::string componentProblem(const std::string& part) {
 
 std::string normaliseGamePath(const std::string& field) {
   std::string out;
-  for (const std::string& part : splitPath(field)) out += (out.empty() ? "" : "\\") + part;
+  for (const std::string& part : splitPath(field))
+    if (part != ".") out += (out.empty() ? "" : "\\") + part;  // Windows drops "." parts
   return out;
 }
 

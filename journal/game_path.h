@@ -11,7 +11,7 @@
 namespace tamberlin::journal {
 
 /// A script's game field in the journal's form: separators "\" or "/" taken as one "\", none
-/// leading or trailing. (The field was checked by the script's own rule first.)
+/// leading or trailing, "." parts dropped. (The field was checked by the script's own rule first.)
 std::string normaliseGamePath(const std::string& field);
 
 /// Why `path` is not a game path in the journal's form; empty when it is one.

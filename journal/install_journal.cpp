@@ -76,14 +76,26 @@ Beginning InstallJournal::begin(const std::string& scriptBytes, const std::strin
   }
   number_ = all.empty() ? 1 : all.back().number + 1;
   b.number = number_;
-  startFolder(scriptBytes);
+  // The folder and journal are made before the first change: a run that changes nothing
+  // leaves nothing behind.
+  pending_ = std::make_unique<Pending>(Pending{scriptBytes, mod, nowUtc(), {}});
+  return b;
+}
+
+void InstallJournal::ensureStarted() {
+  if (!pending_) return;
+  const std::unique_ptr<Pending> p = std::move(pending_);
+  startFolder(p->scriptBytes);
   writer_ = std::make_unique<JournalWriter>(fs_, folder_ + "\\" + kJournalFile, true);
-  writer_->append(Record{"install", {std::to_string(number_), mod, toHex(script), saPath_}});
-  writer_->append(Record{"started", {nowUtc(), "1"}});
+  writer_->append(
+      Record{"install", {std::to_string(number_), p->mod, toHex(sha256(p->scriptBytes)), saPath_}});
+  writer_->append(Record{"started", {p->startedAt, "1"}});
   writer_->appendReady();
+  for (const Record& r : p->records) writer_->append(r);
+  // Lines that ran before it, changing nothing, are done all the same.
+  for (std::size_t line : done_) writer_->append(Record{"done", {std::to_string(line)}});
   writer_->sync();
   fs_.syncDir(folder_);
-  return b;
 }
 
 void InstallJournal::startFolder(const std::string& scriptBytes) {
@@ -117,10 +129,11 @@ void InstallJournal::adopt(const Installation& in) {
 
 void InstallJournal::lineEnded(std::size_t line) {
   done_.insert(line);
-  writer_->append(Record{"done", {std::to_string(line)}});
+  if (writer_) writer_->append(Record{"done", {std::to_string(line)}});
 }
 
 void InstallJournal::write(const Record& r) {
+  ensureStarted();
   writer_->append(r);
 }
 
@@ -132,6 +145,7 @@ void InstallJournal::makeBackupDurable() {
 }
 
 void InstallJournal::complete() {
+  if (!writer_) return;  // it changed nothing
   makeBackupDurable();
   writer_->append(Record{"complete", {nowUtc()}});
   writer_->sync();
@@ -140,7 +154,7 @@ void InstallJournal::complete() {
 }
 
 void InstallJournal::stopped(std::size_t line, int error, const std::string& text) {
-  if (!writer_) return;  // it never began
+  if (!writer_) return;  // it changed nothing
   makeBackupDurable();
   writer_->append(Record{"stopped", {std::to_string(line), std::to_string(error), text, nowUtc()}});
   writer_->sync();

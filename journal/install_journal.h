@@ -82,6 +82,8 @@ class InstallJournal {
   void stopped(std::size_t line, int error, const std::string& text);
 
   unsigned number() const { return number_; }
+  /// False while the run has changed nothing: its folder is not made yet.
+  bool started() const { return writer_ != nullptr; }
 
  private:
   std::string checked(const std::string& field) const;
@@ -95,6 +97,15 @@ class InstallJournal {
   void startFolder(const std::string& scriptBytes);
   void adopt(const Installation& in);
   void makeBackupDurable();
+  /// Makes the installation's folder and journal on the first change of a new installation.
+  void ensureStarted();
+
+  /// What a new installation's journal will begin with, until its first change.
+  struct Pending {
+    std::string scriptBytes, mod, startedAt;
+    std::vector<Record> records;  ///< to follow its beginning
+  };
+  std::unique_ptr<Pending> pending_;
 
   FileSystem& fs_;
   std::string saPath_;

@@ -5,6 +5,7 @@
 
 #include "imgarchive/codec.h"
 #include "installscript/file_commands.h"
+#include "journal/backup_move.h"
 #include "journal/game_path.h"
 #include "journal/hex.h"
 #include "journal/install_journal.h"
@@ -67,6 +68,7 @@ void InstallJournal::moveAway(FileItem& f, const std::string& path) {
 void InstallJournal::beforeCopyRename(const std::string& field, const std::string& dest,
                                       const std::string& part) {
   const std::string path = checked(field);
+  ensureStarted();
   const FileState now = currentFileState(fs_, dest);
   const FileState written = currentFileState(fs_, part);
   auto [it, fresh] = files_.emplace(pathKey(path), FileItem{path, now, {}, {}});
@@ -78,12 +80,14 @@ void InstallJournal::beforeCopyRename(const std::string& field, const std::strin
   writer_->sync();
   if (!keepOld) return;
   const std::string deleted = folder_ + "\\" + kDeletedFolder;
-  fs_.rename(dest, deleted + "\\" + f.backup.name);
+  moveIntoBackup(fs_, dest, deleted + "\\" + f.backup.name);
   // The old file's new name is on the disk before the new file takes its place.
   fs_.syncDir(deleted);
 }
 
 void InstallJournal::removeFiles(const std::string& field, const std::vector<std::string>& files) {
+  if (files.empty()) return;
+  ensureStarted();
   const std::string pattern = normaliseGamePath(field);
   const std::size_t cut = pattern.rfind('\\');
   const std::string dir = cut == std::string::npos ? "" : pattern.substr(0, cut);
@@ -110,7 +114,7 @@ void InstallJournal::removeFiles(const std::string& field, const std::vector<std
     if (s.to.empty()) {
       fs_.removeFile(s.from);
     } else {
-      fs_.rename(s.from, s.to);
+      moveIntoBackup(fs_, s.from, s.to);
       const std::string from = parentPath(s.from);
       foldersToSync_.insert(from.empty() ? "." : from);
       foldersToSync_.insert(parentPath(s.to));
@@ -148,9 +152,12 @@ void InstallJournal::namingArchive(const std::string& field, const std::string& 
     if (a.count < 0) a.count = 0;
   }
   archives_[key] = a;
-  write(Record{
+  const Record r{
       "archive",
-      {gp, a.existed ? std::to_string(a.count) + ":" + std::to_string(a.length) : "absent"}});
+      {gp, a.existed ? std::to_string(a.count) + ":" + std::to_string(a.length) : "absent"}};
+  // An archive that is there changes only through the hooks, whose records go with this one.
+  if (a.existed && !started()) return pending_->records.push_back(r);
+  write(r);
   // An add makes a missing archive: that it was missing is on the disk first.
   if (!a.existed) writer_->sync();
 }
@@ -203,6 +210,7 @@ void InstallJournal::entryReplaced(const std::string& archive, ImgArchive& a, st
 ImgArchive::BeforeVisible InstallJournal::replaceHook(const std::string& field, ImgArchive& a) {
   const std::string archive = checked(field);
   return [this, archive, &a](std::int32_t slot, const IMGEntry& entry, std::int64_t bytes) {
+    ensureStarted();  // the backup goes into its folder
     entryReplaced(archive, a, slot, dataAt(fs_, a.path(), entry, bytes));
   };
 }

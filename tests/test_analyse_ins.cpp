@@ -21,6 +21,7 @@ using test::InstallOutcome;
 using test::InstallRig;
 using test::readBytes;
 using test::sameBytes;
+using test::snapshotGame;
 using test::snapshotTree;
 using test::writeBytes;
 
@@ -38,14 +39,6 @@ class AnalyseTest : public ::testing::Test {
 };
 
 // --- copying ---------------------------------------------------------------------------------
-
-/// The game folder's files less the install journal's own folder.
-std::map<std::string, std::string> gameFiles(const std::string& dir) {
-  auto tree = snapshotTree(dir);
-  for (auto it = tree.begin(); it != tree.end();)
-    it = it->first.rfind("Tamberlin", 0) == 0 ? tree.erase(it) : std::next(it);
-  return tree;
-}
 
 TEST_F(AnalyseTest, AddCopiesAndReplacesAndTheLaterOfTwoWins) {
   rig.writeMod("one.txt", "first");
@@ -144,27 +137,27 @@ TEST_F(AnalyseTest, DeleteOfOneNamedFileIgnoresLetterCase) {
 }
 
 TEST_F(AnalyseTest, DeleteMatchingNothingSucceedsUnchanged) {
-  auto before = gameFiles(rig.game);
+  auto before = snapshotGame(rig.game);
   EXPECT_EQ(run("DELETE *.bak\r\nDELETE nofolder\\x.txt\r\nDELETE gone.txt\r\n").error, 0);
-  EXPECT_EQ(gameFiles(rig.game), before);
+  EXPECT_EQ(snapshotGame(rig.game), before);
 }
 
 TEST_F(AnalyseTest, EmptyDeleteOrMakeDirNamesTheGameFolderAndFails) {
-  auto before = gameFiles(rig.game);
+  auto before = snapshotGame(rig.game);
   EXPECT_EQ(run("DELETE\r\n").error, err::kPathFileAccess);
   rig.form.numNumHH = 0;
   EXPECT_EQ(run("MAKEDIR \r\n").error, err::kPathFileAccess);
-  EXPECT_EQ(gameFiles(rig.game), before);
+  EXPECT_EQ(snapshotGame(rig.game), before);
 }
 
 TEST_F(AnalyseTest, RunningTheScriptAgainFinishesTheJob) {
   rig.writeMod("a.txt", "A");
   const std::string script = "MAKEDIR mymod\r\nADD a.txt, mymod\\a.txt\r\nDELETE mymod\\*.old\r\n";
   ASSERT_EQ(run(script).error, 0);
-  auto once = snapshotTree(rig.game);
+  auto once = snapshotGame(rig.game);
   rig.form.numNumHH = 0;
   EXPECT_EQ(run(script).error, 0);
-  EXPECT_EQ(snapshotTree(rig.game), once);
+  EXPECT_EQ(snapshotGame(rig.game), once);
 }
 
 // --- containment -----------------------------------------------------------------------------
@@ -328,23 +321,23 @@ TEST(JournalInstall, UninstallRestoresTheGameAndARerunDoesNotRepeat) {
   writeBytes(rig.game + "/x.bak", "to be deleted");
   const std::string script =
       "MAKEDIR mymod\r\nADD a.txt, mymod\\a.txt\r\nADD b.txt, old.txt\r\nDELETE *.bak\r\n";
-  const auto before = gameFiles(rig.game);
+  const auto before = snapshotGame(rig.game);
   rig.writeScript(script);
   ASSERT_EQ(rig.analyse().error, 0);
-  const auto once = gameFiles(rig.game);
+  const auto once = snapshotGame(rig.game);
   ASSERT_NE(once, before);
   EXPECT_EQ(readBytes(rig.game + "/old.txt"), "new B");
   rig.form.numNumHH = 0;
   rig.writeScript(script);
   ASSERT_EQ(rig.analyse().error, 0);
-  EXPECT_EQ(gameFiles(rig.game), once);
+  EXPECT_EQ(snapshotGame(rig.game), once);
   auto all = journal::loadInstallations(realFileSystem(), rig.form.saPath);
   ASSERT_EQ(all.size(), 2u);
   EXPECT_EQ(all[0].state, journal::InstallState::Uninstalled) << journal::describeState(all[0]);
   const auto report = journal::uninstall(realFileSystem(), rig.form.saPath, all, 2, {});
   EXPECT_EQ(report.conflicts, 0u);
   EXPECT_TRUE(report.finished);
-  EXPECT_EQ(gameFiles(rig.game), before);
+  EXPECT_EQ(snapshotGame(rig.game), before);
 }
 
 TEST(JournalInstall, ArchiveChangesAreTakenBackByteForByte) {

@@ -28,6 +28,7 @@ using test::makeArchive;
 using test::pattern;
 using test::readBytes;
 using test::sameBytes;
+using test::snapshotGame;
 using test::snapshotTree;
 using test::TempDir;
 using test::writeBytes;
@@ -235,7 +236,7 @@ TEST_F(FullDiskInstallTest, FolderThatRefusesWritesEndsWithPermissionDenied) {
   writeBytes(rig_.gameFile("locked/old.txt"), "old");
   ReadOnlyFolder locked(rig_.gameFile("locked"));
   ASSERT_TRUE(locked.ok);
-  const auto before = snapshotTree(rig_.game);
+  const auto before = snapshotGame(rig_.game);
   for (const char* script : {"ADD big.bin, locked\\old.txt\r\n", "ADD big.bin, locked\\new.bin\r\n",
                              "MAKEDIR locked\\sub\r\n", "DELETE locked\\*.txt\r\n"}) {
     rig_.writeScript(script);
@@ -243,7 +244,7 @@ TEST_F(FullDiskInstallTest, FolderThatRefusesWritesEndsWithPermissionDenied) {
     const auto out = rig_.install();
     EXPECT_EQ(out.error, err::kPermissionDenied) << script << out.detail;
     EXPECT_NE(out.detail.find("locked"), std::string::npos) << out.detail;
-    EXPECT_EQ(snapshotTree(rig_.game), before) << script;
+    EXPECT_EQ(snapshotGame(rig_.game), before) << script;
   }
 }
 

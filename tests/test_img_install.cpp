@@ -265,10 +265,11 @@ TEST_F(OtherArchiveTest, AddingToAMissingArchiveStartsANewOne) {
 TEST_F(ImgInstallTest, TwoSpellingsOfTheGameArchiveShareOneTable) {
   rig.writeMod("n.col", "N");
   rig.writeMod("m.col", "M");
-  ASSERT_TRUE(install("ADDINIMG models\\GTA3.IMG, n.col\r\n"
-                      "ADDINIMG \\models\\.\\gta3.img, m.col\r\n"
-                      "REPINIMG models/gta3.img, n.col, m.col\r\n")
-                  .completed);
+  const InstallOutcome o = install(
+      "ADDINIMG models\\GTA3.IMG, n.col\r\n"
+      "ADDINIMG \\models\\.\\gta3.img, m.col\r\n"
+      "REPINIMG models/gta3.img, n.col, m.col\r\n");
+  ASSERT_TRUE(o.completed) << o.detail;
   Parsed p = archive();
   ASSERT_EQ(p.count, 5u);
   EXPECT_EQ(count(rig.status.history, "Reading IMG..."), 1u);

@@ -25,6 +25,7 @@ using test::putLE32;
 using test::readBytes;
 using test::Rec;
 using test::runProgram;
+using test::snapshotGame;
 using test::snapshotTree;
 using test::TempDir;
 using test::writeBytes;
@@ -126,7 +127,7 @@ TEST_F(GoldenInstall, TheWholeScriptGivesExactlyTheExpectedTree) {
 
   ProgramRun run = install();
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-  Tree got = snapshotTree(game);
+  Tree got = snapshotGame(game);
   EXPECT_EQ(got.size(), expected.size());
   for (const auto& [path, bytes] : expected) {
     ASSERT_TRUE(got.count(path)) << path;
@@ -301,7 +302,7 @@ TEST(CrashThenRunAgain, ACrashAtAnyChangeThenASecondRunGivesTheFinishedInstallat
   test::InstallRig clean;
   prepare(clean);
   ASSERT_TRUE(installThrough(clean, realFileSystem()));
-  Tree want = snapshotTree(clean.game);
+  Tree want = snapshotGame(clean.game);
   const auto wantEntries = entryData(want["models/gta3.img"]);
   want.erase("models/gta3.img");
 
@@ -317,14 +318,14 @@ TEST(CrashThenRunAgain, ACrashAtAnyChangeThenASecondRunGivesTheFinishedInstallat
       crashed = true;
     }
     // Whatever the crash left, no game file is half-written.
-    Tree left = snapshotTree(rig.game);
+    Tree left = snapshotGame(rig.game);
     if (left.count("mymod/big.bin")) {
       EXPECT_EQ(left["mymod/big.bin"], big) << "crash at " << k;
     }
     EXPECT_TRUE(left["gta_sa.exe"] == "MZ" || left["gta_sa.exe"] == small) << "crash at " << k;
     // Running again finishes the job.
     ASSERT_TRUE(installThrough(rig, realFileSystem())) << "second run after a crash at " << k;
-    Tree got = snapshotTree(rig.game);
+    Tree got = snapshotGame(rig.game);
     EXPECT_EQ(entryData(got["models/gta3.img"]), wantEntries) << "crash at " << k;
     got.erase("models/gta3.img");
     EXPECT_EQ(got, want) << "crash at " << k;

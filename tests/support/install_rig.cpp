@@ -29,6 +29,14 @@ std::map<std::string, std::string> snapshotTree(const std::string& dir) {
   return out;
 }
 
+std::map<std::string, std::string> snapshotGame(const std::string& dir) {
+  auto tree = snapshotTree(dir);
+  for (auto it = tree.begin(); it != tree.end();)
+    it = it->first == "Tamberlin" || it->first.rfind("Tamberlin/", 0) == 0 ? tree.erase(it)
+                                                                           : std::next(it);
+  return tree;
+}
+
 std::string InstallRig::defaultArchive() {
   return makeArchive({{4, 1, "a.dff"}, {5, 2, "car.dff"}, {7, 1, "b.txd"}}, 8 * 2048);
 }

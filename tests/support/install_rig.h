@@ -51,6 +51,8 @@ struct InstallOutcome {
 
 /// Files and folders under a folder: relative path ("/"-separated) -> content, folders as "<dir>".
 std::map<std::string, std::string> snapshotTree(const std::string& dir);
+/// The same for a game folder, less the install journals' own folder.
+std::map<std::string, std::string> snapshotGame(const std::string& dir);
 
 class InstallRig {
  public:
