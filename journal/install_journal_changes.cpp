@@ -80,8 +80,9 @@ void InstallJournal::beforeCopyRename(const std::string& field, const std::strin
   writer_->sync();
   if (!keepOld) return;
   const std::string deleted = folder_ + "\\" + kDeletedFolder;
-  moveIntoBackup(fs_, dest, deleted + "\\" + f.backup.name);
-  // The old file's new name is on the disk before the new file takes its place.
+  // The old file keeps a second name in the backup, on the disk before the new file takes its
+  // place in one rename: the game's file is the old one or the new one at every moment.
+  fs_.linkOrCopy(dest, deleted + "\\" + f.backup.name);
   fs_.syncDir(deleted);
 }
 

@@ -73,6 +73,10 @@ class FileSystem {
   virtual void removeDir(const std::string& path) = 0;
   /// Renames `from` to `to`, replacing `to` in one step.
   virtual void rename(const std::string& from, const std::string& to) = 0;
+  /// Makes `to` (a new file) hold the bytes of `from`, which stays as it is: a second name of
+  /// the same file where the volume allows one (a hard link), else a copy, flushed. Its name
+  /// in its folder is made durable by syncDir. The base makes the copy through open().
+  virtual void linkOrCopy(const std::string& from, const std::string& to);
   /// Makes the folder's entries (new files, renames) durable.
   virtual void syncDir(const std::string& dir) = 0;
   virtual std::uint64_t freeSpace(const std::string& dir) = 0;

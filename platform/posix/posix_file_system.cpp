@@ -261,6 +261,16 @@ class PosixFileSystem : public FileSystem {
     if (::rename(a.c_str(), b.c_str()) != 0) throw errorFromErrno(errno, from + " -> " + to);
   }
 
+  void linkOrCopy(const std::string& from, const std::string& to) override {
+    std::string a = nativePath(from), b = nativePath(to);
+    if (::link(a.c_str(), b.c_str()) == 0) return;
+    // Volumes that have no links, or a link that would cross two of them: a copy does.
+    if (errno == EXDEV || errno == EPERM || errno == EMLINK || errno == EOPNOTSUPP ||
+        errno == ENOSYS)
+      return FileSystem::linkOrCopy(from, to);
+    throw errorFromErrno(errno, from + " -> " + to);
+  }
+
   void syncDir(const std::string& dir) override {
     std::string native = nativePath(dir.empty() ? "." : dir);
     int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -252,6 +252,15 @@ class Win32FileSystem : public FileSystem {
       throw lastError(from + " -> " + to);
   }
 
+  void linkOrCopy(const std::string& from, const std::string& to) override {
+    // FAT and many network drives have no hard links: a copy does there.
+    if (CreateHardLinkW(widePath(to).c_str(), widePath(from).c_str(), nullptr)) return;
+    const DWORD e = GetLastError();
+    if (e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND)
+      throw errorFromWin32(e, from + " -> " + to);
+    FileSystem::linkOrCopy(from, to);
+  }
+
   void syncDir(const std::string& dir) override {
     // NTFS journals its folder entries, and renames are made with MOVEFILE_WRITE_THROUGH; a
     // folder handle can be flushed only with write access, which FAT and network drives refuse.

@@ -99,6 +99,11 @@ void FaultFileSystem::rename(const std::string& from, const std::string& to) {
   inner_.rename(from, to);
 }
 
+void FaultFileSystem::linkOrCopy(const std::string& from, const std::string& to) {
+  onChange();
+  inner_.linkOrCopy(from, to);
+}
+
 void FaultFileSystem::syncDir(const std::string& dir) {
   onCall(FsCall::Sync, dir);
   inner_.syncDir(dir);

@@ -53,6 +53,7 @@ class FaultFileSystem : public ForwardingFileSystem {
   void removeFile(const std::string& path) override;
   void removeDir(const std::string& path) override;
   void rename(const std::string& from, const std::string& to) override;
+  void linkOrCopy(const std::string& from, const std::string& to) override;
   void syncDir(const std::string& dir) override;
 
   /// Counts a call of `kind` and throws when it is the one chosen to fail (used by open files).
