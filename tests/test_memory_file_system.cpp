@@ -463,6 +463,13 @@ TEST_P(BothFileSystems, RenameListAndIds) {
   EXPECT_TRUE(fs->stat(at(".hidden")).isHidden);
   fs->removeFile(at("OLD"));
   EXPECT_FALSE(fs->stat(at("old")).exists);
+  // A second name keeps the bytes when the first is replaced by a rename.
+  put(*fs, at("kept"), "kept bytes");
+  put(*fs, at("next"), "next");
+  fs->linkOrCopy(at("kept"), at("a/second"));
+  fs->rename(at("next"), at("kept"));
+  EXPECT_EQ(get("kept"), "next");
+  EXPECT_EQ(get("a/second"), "kept bytes");
 }
 
 // ---- The explorer finds an ordering fault --------------------------------------------------
