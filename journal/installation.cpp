@@ -1,7 +1,7 @@
 // Building an installation from its journal's records. Every field is checked before it is
 // believed: numbers, hashes, paths (game paths in the journal's form only), backup ranges inside
-// backup.dat, names of moved files inside deleted\. The first failure makes the whole journal
-// damaged, naming the line and what is wrong.
+// backup.dat (which a finished uninstall removes), names of moved files inside deleted\. The
+// first failure makes the whole journal damaged, naming the line and what is wrong.
 #include "journal/installation.h"
 
 #include <map>
@@ -83,6 +83,14 @@ class Parser {
  public:
   Parser(Installation& in) : in_(in) {}
   void line(const JournalLine& l, bool last);
+  /// After the last line: "line N: ..." when a backup range lies past the end of backup.dat,
+  /// which damages the journal unless an uninstall finished with nothing left (it removes the
+  /// backup); empty otherwise.
+  std::string backupProblem() const {
+    if (pastBackupLine_ == 0 || (in_.state == InstallState::Uninstalled && in_.itemsLeft == 0))
+      return {};
+    return "line " + std::to_string(pastBackupLine_) + ": " + pastBackup_;
+  }
 
  private:
   void need(const Record& r, std::size_t n) {
@@ -105,8 +113,16 @@ class Parser {
   void stateRecord(const Record& r);
   Backup backup(const std::string& text, std::int64_t bytes);
   std::string archivePath(const std::string& text);
+  void checkInBackup(std::int64_t end, const char* what) {
+    if (end <= in_.backupSize || pastBackupLine_ != 0) return;
+    pastBackupLine_ = line_;
+    pastBackup_ = std::string(what) + " lies past the end of " + kBackupFile;
+  }
 
   Installation& in_;
+  std::size_t line_ = 0;
+  std::size_t pastBackupLine_ = 0;
+  std::string pastBackup_;
   bool haveInstall_ = false;
   bool ready_ = false;
   std::map<std::string, std::size_t> files_, folders_, archives_, entries_, added_;
@@ -114,6 +130,7 @@ class Parser {
 
 void Parser::line(const JournalLine& l, bool last) {
   const Record& r = l.record;
+  line_ = l.number;
   if (!haveInstall_ && r.kind != "install") throw Bad{"the first record is not \"install\""};
   if (r.kind == "install") return install(r);
   if (r.kind == "file") return file(r);
@@ -151,8 +168,7 @@ Backup Parser::backup(const std::string& text, std::int64_t bytes) {
   if (text.rfind("dat:", 0) == 0) {
     b.kind = Backup::Kind::Dat;
     b.offset = number(text.substr(4), INT64_MAX / 4, "a backup offset");
-    if (b.offset + bytes > in_.backupSize)
-      throw Bad{"its backup lies past the end of " + std::string(kBackupFile)};
+    checkInBackup(b.offset + bytes, "its backup");
     return b;
   }
   if (text.rfind("deleted:", 0) == 0) {
@@ -215,8 +231,7 @@ void Parser::entry(const Record& r) {
   if (!parseHex(r.fields[2], e.record.data(), e.record.size())) throw Bad{"a record is malformed"};
   if (!fromHex(r.fields[3], e.preHash)) throw Bad{"an entry's hash is malformed"};
   e.backupOffset = number(r.fields[4], INT64_MAX / 4, "a backup offset");
-  if (e.backupOffset + std::int64_t{e.preSectors()} * sector > in_.backupSize)
-    throw Bad{"an entry's backup lies past the end of " + std::string(kBackupFile)};
+  checkInBackup(e.backupOffset + std::int64_t{e.preSectors()} * sector, "an entry's backup");
   e.own = dataStates(r.fields[5]);
   const std::string key = pathKey(e.archive) + "#" + std::to_string(e.slot);
   auto [it, fresh] = entries_.emplace(key, in_.entries.size());
@@ -379,12 +394,19 @@ Installation parseInstallation(const JournalText& text, unsigned number, std::in
     try {
       p.line(l, i + 1 == text.lines.size());
     } catch (const Bad& bad) {
+      const std::string earlier = p.backupProblem();
       in.state = InstallState::Damaged;
-      in.damage = journalPath + " line " + std::to_string(l.number) + ": " + bad.what;
+      in.damage =
+          journalPath + " " +
+          (earlier.empty() ? "line " + std::to_string(l.number) + ": " + bad.what : earlier);
       return in;
     }
   }
-  if (text.damagedLine != 0) {
+  const std::string backupProblem = p.backupProblem();
+  if (!backupProblem.empty()) {
+    in.state = InstallState::Damaged;
+    in.damage = journalPath + " " + backupProblem;
+  } else if (text.damagedLine != 0) {
     in.state = InstallState::Damaged;
     in.damage = journalPath + " line " + std::to_string(text.damagedLine) + ": " + text.damage;
   } else if (text.lines.empty()) {
