@@ -151,8 +151,8 @@ printf "  %-34s %10s ms   (target < 3000 ms; it is mostly fsync: see README)\n" 
   "install, 1,000-line script" "$(ms $install:0/)"
 row "install with the journal" "$(ms $install:1/)" "the same without it" "$(ms $install:0/)"
 with=$(jget $install:1/ flushes_per_line) without=$(jget $install:0/ flushes_per_line)
-printf "  %-34s %10s /line %-26s %10s /line %s, %s\n" "flushes, with the journal" "$with" \
-  "the same without it" "$without" "$(ratio "$with" "$without")" \
+printf "  %-34s %10s      %-26s %10s      %s, %s\n" "flushes a line, with the journal" \
+  "$with" "the same without it" "$without" "$(ratio "$with" "$without")" \
   "$(awk -v a="$with" -v b="$without" 'BEGIN { printf "%+.3f a line", a - b }')"
 echo "  targets: with the journal <= 1.5x the time, <= +1 flush per line" \
   "($(jget $install:1/ flushes | cut -d. -f1) flushes against $(jget $install:0/ flushes | cut -d. -f1))"
