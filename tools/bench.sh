@@ -13,6 +13,9 @@
 # Targets: directory read < 5 ms; add and replace within 1.3x of a durable append of the same
 # bytes; peak memory < 32 MiB while replacing an entry with a 127 MiB file (an entry holds at
 # most 128 MiB).
+# The 1,000-line install without and with the install journal: with it at most 1.5x the time and
+# one more flush per script line; beside it the bytes the journal keeps for taking it back, for
+# that install and for the sample mod (examples/sample-mod) on a demo game.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -81,9 +84,12 @@ echo "  ($(ldd build-bench/tamberlin | wc -l) shared objects mapped by build-ben
 
 echo "== benchmarks ($reps repetitions, medians)"
 results=$data/results.json
-# Every benchmark in one run; one that fails is reported and leaves the others' results.
+# Every benchmark in one run; one that fails is reported and leaves the others' results. The
+# repetitions are interleaved, so that pairs compared below (the install without and with the
+# journal) meet the same swings of the disk's load.
 TAMBERLIN_BENCH_ARCHIVE=$PWD/$work build-bench/bench/tamberlin_bench \
-  --benchmark_repetitions="$reps" --benchmark_out="$results" --benchmark_out_format=json ||
+  --benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true \
+  --benchmark_out="$results" --benchmark_out_format=json ||
   echo "(tamberlin_bench failed; the rows below that lack a time are missing)" >&2
 # Extra benchmarks of other parts add their lines here.
 
@@ -140,8 +146,33 @@ for mb in 1 64; do
   fi
 done
 
+install=BM_Install_1000Lines/journal
 printf "  %-34s %10s ms   (target < 3000 ms; it is mostly fsync: see README)\n" \
-  "install, 1,000-line script" "$(ms BM_Install_1000Lines)"
+  "install, 1,000-line script" "$(ms $install:0/)"
+row "install with the journal" "$(ms $install:1/)" "the same without it" "$(ms $install:0/)"
+with=$(jget $install:1/ flushes_per_line) without=$(jget $install:0/ flushes_per_line)
+printf "  %-34s %10s      %-26s %10s      %s, %s\n" "flushes a line, with the journal" \
+  "$with" "the same without it" "$without" "$(ratio "$with" "$without")" \
+  "$(awk -v a="$with" -v b="$without" 'BEGIN { printf "%+.3f a line", a - b }')"
+echo "  targets: with the journal <= 1.5x the time, <= +1 flush per line" \
+  "($(jget $install:1/ flushes | cut -d. -f1) flushes against $(jget $install:0/ flushes | cut -d. -f1))"
+
+# What the journal keeps to take an installation back: backup.dat and the files in deleted\.
+backup_bytes() {
+  find "$1/Tamberlin/installs" \( -name backup.dat -o -path '*/deleted/*' \) -type f -printf '%s\n' |
+    awk '{ n += $1 } END { print n + 0 }'
+}
+demo=$PWD/$data/demo bin=$PWD/build-bench/tamberlin
+rm -rf "$demo"
+BUILD_DIR=build-bench tools/make-demo-game.sh "$demo/game" >/dev/null
+cp -r examples/sample-mod "$demo/mod"
+(cd "$demo/mod" && "$bin" install "$demo/game" >/dev/null 2>&1) ||
+  echo "(the sample mod's install failed)" >&2
+echo
+echo "== bytes the journal keeps to take an installation back (backup.dat, deleted\\)"
+printf "  %-34s %10s bytes\n" "install, 1,000-line script" "$(jget $install:1/ backup_bytes | cut -d. -f1)" \
+  "sample mod on the demo game" "$(backup_bytes "$demo/game")"
+rm -rf "$demo"
 
 echo
 echo "== peak memory (replace with a 127 MiB file, in a child process)"
