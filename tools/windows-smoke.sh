@@ -82,6 +82,7 @@ mkdir -p "$work/ref" "$work/empty"
 BUILD_DIR=$root/$linux tools/make-demo-game.sh "$work/ref/game" >/dev/null \
   || { result FAIL "make-demo-game.sh failed"; exit 1; }
 cp -r examples/sample-mod "$work/ref/mod"
+cp -r "$work/ref/game" "$work/untouched"  # what an uninstall gives back
 for arch in $exes; do  # an untouched game for each install, a mod folder for each exe
   mkdir -p "$work/$arch" "$work/shots/$arch"
   cp -r "$work/ref/game" "$work/$arch/game"
@@ -187,8 +188,11 @@ smoke_exe() {  # smoke_exe ARCH
   echo "== $exe: checking the installed trees and archives (${SECONDS}s)"
   local game img
   for game in game game-elevated; do
-    diff -r "$work/ref/game" "$dir/$game" \
+    # The journals hold dates and the game folder's own path: compared apart.
+    diff -r -x Tamberlin "$work/ref/game" "$dir/$game" \
       || { echo "FAIL: $exe: $game differs from the reference install"; return 1; }
+    [ -s "$dir/$game/Tamberlin/installs/0001/journal.txt" ] \
+      || { echo "FAIL: $exe: $game has no install journal"; return 1; }
     img=$(winpath "$dir/$game/models/gta3.img")
     timeout 60 wine "$exe" img check "$img" >"$dir/check.log" 2>&1
     code=$?
@@ -196,6 +200,27 @@ smoke_exe() {  # smoke_exe ARCH
     [ "$code" -eq 0 ] || { echo "FAIL: $exe: img check of $game's archive failed (exit $code)"; return 1; }
   done
   diff -r "$work/ref/mod" "$dir/mod" || { echo "FAIL: $exe: the mod folder differs from the reference install"; return 1; }
+  uninstall_check "$exe" "$dir/game" || return 1
+}
+
+# Takes the installation back with the Windows exe: every file as before it (the archive's
+# added record stays hidden past the count, so the archive is checked by img check), the
+# journal saying so.
+uninstall_check() {  # uninstall_check EXE GAME
+  local exe=$1 game=$2 code
+  echo "== $exe: uninstall (${SECONDS}s)"
+  timeout 60 wine "$exe" uninstall "$(winpath "$game")" 2>&1 | tr -d '\r' >"$game.uninstall.log"
+  code=${PIPESTATUS[0]}
+  tail -n 3 "$game.uninstall.log"
+  [ "$code" -eq 0 ] || { echo "FAIL: $exe: uninstall failed (exit $code)"; return 1; }
+  diff -r -x Tamberlin -x gta3.img "$work/untouched" "$game" \
+    || { echo "FAIL: $exe: the game after uninstall differs from the untouched game"; return 1; }
+  [ "$(stat -c %s "$game/models/gta3.img")" = "$(stat -c %s "$work/untouched/models/gta3.img")" ] \
+    || { echo "FAIL: $exe: the archive's length after uninstall is not the untouched one"; return 1; }
+  timeout 60 wine "$exe" img check "$(winpath "$game/models/gta3.img")" >/dev/null 2>&1 \
+    || { echo "FAIL: $exe: img check after uninstall failed"; return 1; }
+  timeout 60 wine "$exe" installs "$(winpath "$game")" 2>&1 | tr -d '\r' | grep -q uninstalled \
+    || { echo "FAIL: $exe: installs does not list the installation as uninstalled"; return 1; }
 }
 
 times=
@@ -255,7 +280,7 @@ cyrillic_run() {  # prints what it checked; returns 1 after printing why it fail
     || { ls -R "$game"; echo "the Cyrillic files are not where their names say"; return 1; }
   LC_ALL=C grep -qaF "$(printf '\xf2\xe0\xed\xea.dff')" "$game/models/gta3.img" \
     || { echo "the archive has no entry \"танк.dff\" in code page 1251"; return 1; }
-  diff -r "$ru/ref/game" "$game" || { echo "the Cyrillic install differs from the reference"; return 1; }
+  diff -r -x Tamberlin "$ru/ref/game" "$game" || { echo "the Cyrillic install differs from the reference"; return 1; }
   echo "  ok: Cyrillic files, DELETE pattern and archive entry as the reference install makes them"
 }
 
@@ -275,4 +300,4 @@ for arch in $exes; do
   shots=$((shots + n))
 done
 ran=$(for arch in $exes; do printf 'tamberlin-%s.exe ' "$arch"; done)
-result PASS "$units unit tests on the Windows file layer; ${ran% } each driven through start-up failure, close question after a file from Explorer, installation, and installation through the elevated copy; trees and archives equal the reference; a Cyrillic mod installed in code page 1251; command line's usage error and limited-user advice ($times); $shots screenshots in build-win/smoke-shots${x86_note:+; $x86_note}"
+result PASS "$units unit tests on the Windows file layer; ${ran% } each driven through start-up failure, close question after a file from Explorer, installation, and installation through the elevated copy; trees and archives equal the reference; the installation taken back by uninstall; a Cyrillic mod installed in code page 1251; command line's usage error and limited-user advice ($times); $shots screenshots in build-win/smoke-shots${x86_note:+; $x86_note}"
