@@ -24,7 +24,7 @@ void Form1Install::AnalyseINS() {
   archives_.deferLastFlush(true);
   std::size_t at = 0;
   try {
-    if (keepJournal) startJournal();
+    if (keepJournal && !journal_) startJournal();
     for (std::size_t i = 0; i < total && i < insLines.size(); ++i) {
       at = i;
       // A resumed installation skips the lines an earlier run did: no boxes, no scratch file.

@@ -4,6 +4,7 @@
 #include <optional>
 #include "facade/form1_install.h"
 #include "installscript/dry_run.h"
+#include "journal/install_journal.h"
 
 #include "platform/runtime_error.h"
 #include "ui/message_box.h"
@@ -13,13 +14,21 @@ namespace tamberlin {
 
 void Form1Install::ImgInstall() {
   const std::string archive = saPath + "\\models\\gta3.img";
-  module1.ReadIMG(archive);
-  archives_.adopt(module1, archive);
-  module1.SetStatus("Installing");
-  module1.ListIMGEntries();
-  module1.SetStatus("Installing");
-  ReadINS();
-  checkBeforeChanging();
+  try {
+    // A run of a script installed before takes that installation back first: the archives are
+    // read after it.
+    if (keepJournal) startJournal();
+    module1.ReadIMG(archive);
+    archives_.adopt(module1, archive);
+    module1.SetStatus("Installing");
+    module1.ListIMGEntries();
+    module1.SetStatus("Installing");
+    ReadINS();
+    checkBeforeChanging();
+  } catch (...) {
+    journal_.reset();  // nothing of this run is in it: a resumed one stays as it was
+    throw;
+  }
   AnalyseINS();
   boxes_.show(MessageBoxRequest{"Installation Complete", kAppTitle, MsgButtons::Ok, MsgIcon::None});
   forceCloseInt = 1;

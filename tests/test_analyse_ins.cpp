@@ -349,14 +349,20 @@ TEST(JournalInstall, ArchiveChangesAreTakenBackByteForByte) {
   rig.writeScript(
       "REPINIMG \\models\\gta3.img, car.dff, r.dff\r\nADDINIMG \\models\\gta3.img, "
       "n.col\r\nREPINIMG \\models\\gta3.img, n.col, r.dff\r\n");
-  ASSERT_EQ(rig.analyse().error, 0);
-  ASSERT_NE(readBytes(rig.archivePath()), archive);
+  ASSERT_TRUE(rig.install().completed);
+  const std::string once = readBytes(rig.archivePath());
+  ASSERT_NE(once, archive);
+  // The same script again: taken back first (before the archive is read), then installed.
+  rig.form.numNumHH = 0;
+  ASSERT_TRUE(rig.install().completed);
+  EXPECT_TRUE(sameBytes(readBytes(rig.archivePath()), once));
   auto all = journal::loadInstallations(realFileSystem(), rig.form.saPath);
-  ASSERT_EQ(all.size(), 1u);
+  ASSERT_EQ(all.size(), 2u);
+  all.erase(all.begin());
   EXPECT_EQ(all[0].state, journal::InstallState::Complete) << journal::describeState(all[0]);
   EXPECT_EQ(all[0].entries.size(), 1u);
   EXPECT_EQ(all[0].added.size(), 1u);
-  const auto report = journal::uninstall(realFileSystem(), rig.form.saPath, all, 1, {});
+  const auto report = journal::uninstall(realFileSystem(), rig.form.saPath, all, 2, {});
   EXPECT_EQ(report.conflicts, 0u);
   // The removed record stays, hidden past the count: everything else is as before.
   std::string after = readBytes(rig.archivePath());
