@@ -5,6 +5,7 @@
 #include "facade/form1_install.h"
 #include "installscript/dry_run.h"
 #include "journal/install_journal.h"
+#include "platform/file_system.h"
 
 #include "platform/runtime_error.h"
 #include "ui/message_box.h"
@@ -16,8 +17,8 @@ void Form1Install::ImgInstall() {
   const std::string archive = saPath + "\\models\\gta3.img";
   try {
     // A run of a script installed before takes that installation back first: the archives are
-    // read after it.
-    if (keepJournal) startJournal();
+    // read after it. A missing script is reported where ReadINS reads it.
+    if (keepJournal && fs_.stat(kScriptFile).exists) startJournal();
     module1.ReadIMG(archive);
     archives_.adopt(module1, archive);
     module1.SetStatus("Installing");
