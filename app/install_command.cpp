@@ -14,6 +14,7 @@
 #include "installscript/game_folder.h"
 #include "installscript/read_only_file_system.h"
 #include "installscript/write_probe.h"
+#include "journal/layout.h"
 #include "platform/elevation.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -129,6 +130,23 @@ void reportContiguity(FileSystem& fs, const std::vector<std::string>& archives) 
   }
 }
 
+/// Where the run's journal is and how to go on: after a finished run, how to take it back;
+/// after a stop, that running it again goes on where it stopped.
+void reportJournal(const Form1Install& form, const Options& o, bool finished) {
+  if (form.installNumber() == 0) return;
+  TextWriter& err = standardErr();
+  err << "tamberlin install: installation " << form.installNumber() << " is recorded in "
+      << displayPath(journal::installFolder(form.saPath, form.installNumber())) << "\n";
+  if (form.linesResumed() > 0)
+    err << "  it went on after the " << form.linesResumed()
+        << " lines an earlier run of it had done\n";
+  if (!finished)
+    err << "  running this again goes on at the line where it stopped; ";
+  else
+    err << "  ";
+  err << "'tamberlin uninstall " << o.gameDir << "' takes it back\n";
+}
+
 int install(const Options& o, const std::string& saPath) {
   FileSystem& fs = programFileSystem();
   ConsoleBoxes boxes(standardOut(), o.continueOnError);
@@ -141,12 +159,14 @@ int install(const Options& o, const std::string& saPath) {
   } catch (const ProgramEnd& end) {
     if (form.forceCloseInt == 1 && end.exitCode == 0) {
       reportContiguity(fs, form.archivePaths());
+      reportJournal(form, o, true);
       return 0;
     }
     standardErr() << "tamberlin install: the installation was ended by an error; "
                   << (form.commandsDone() == 0 ? "nothing was changed"
                                                : "what the lines before it did stays done")
                   << "\n";
+    reportJournal(form, o, false);
     adviseOnRights(fs, saPath);
     return 1;
   } catch (const RuntimeError& e) {
@@ -156,6 +176,7 @@ int install(const Options& o, const std::string& saPath) {
                   << (form.commandsDone() == 0 ? "nothing was changed."
                                                : "what the lines before it did stays done.")
                   << "\n";
+    reportJournal(form, o, false);
     adviseOnRights(fs, saPath);
     return 1;
   }

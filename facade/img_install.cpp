@@ -27,7 +27,9 @@ void Form1Install::ImgInstall() {
     ReadINS();
     checkBeforeChanging();
   } catch (...) {
-    journal_.reset();  // nothing of this run is in it: a resumed one stays as it was
+    // Nothing of this run is in the journal: a resumed installation stays as it was.
+    if (journal_ && !journal_->started()) installNumber_ = 0;
+    journal_.reset();
     throw;
   }
   AnalyseINS();
