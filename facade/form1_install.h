@@ -55,8 +55,7 @@ class Form1Install {
   Module1 module1;                    ///< the archive engine
   /// Keep the install journal in the game folder (journal/): what the run changes can be taken
   /// back, and a run of the same script after a stop goes on at the line where it stopped.
-  /// Off until the tests that compare whole game folders know the journal's folder.
-  bool keepJournal = false;
+  bool keepJournal = true;
 
   /// Appends the lines of "ins.cfg" (current folder; CR, CR LF or LF end a line; decoded from
   /// the ANSI code page) to insLines from slot numNumHH on. Error 52 when the script cannot be
