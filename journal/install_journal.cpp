@@ -125,8 +125,7 @@ void InstallJournal::write(const Record& r) {
 }
 
 void InstallJournal::makeBackupDurable() {
-  if (backup_ && backupDirty_) backup_->sync();
-  backupDirty_ = false;
+  flushBackup();
   for (const std::string& dir : foldersToSync_) fs_.syncDir(dir);
   foldersToSync_.clear();
 }

@@ -3,8 +3,9 @@
 // about to change; it appends the record that undoes the change and flushes the journal, so the
 // record is on the disk before the change it describes. Records that add nothing new (a file
 // this installation already wrote, a line done) ride along with the next flush. What an
-// installation overwrites or deletes is moved into its deleted\ folder, and a replaced entry's
-// old data is copied into backup.dat, flushed before the installation says it is complete.
+// installation deletes is moved into its deleted\ folder; the bytes of a file it overwrites and
+// a replaced entry's old data are copied into backup.dat, flushed with the record that points
+// there.
 //
 // A run of the same script bytes after a stop continues the stopped installation; after a
 // complete one it takes that one back first and installs afresh.
@@ -90,6 +91,12 @@ class InstallJournal {
   void write(const Record& r);
   void fileRecord(const FileItem& f, const std::string& backup, const FileState& own);
   void moveAway(FileItem& f, const std::string& path);
+  /// backup.dat, opened (made the first time) to append to; marked to be flushed.
+  BinaryFile& backupFile();
+  /// backup.dat's new bytes (and its name, once) on the disk, before the records that use them.
+  void flushBackup();
+  /// Appends the bytes of the file at `path` (its state before) to backup.dat: f's backup.
+  void copyToBackup(FileItem& f, const std::string& path);
   void entryReplaced(const std::string& archive, ImgArchive& a, std::int32_t slot,
                      const DataState& own);
   void startFolder(const std::string& scriptBytes);
@@ -105,6 +112,7 @@ class InstallJournal {
   std::unique_ptr<BinaryFile> backup_;
   std::int64_t backupEnd_ = 0;
   bool backupDirty_ = false;
+  bool backupNamed_ = false;  ///< its name is on the disk
   std::set<std::string> foldersToSync_;
 
   std::set<std::size_t> done_;

@@ -32,7 +32,9 @@ std::string joined(const std::vector<T>& states, F format) {
 }
 
 std::string backupField(const Backup& b) {
-  return b.kind == Backup::Kind::Deleted ? "deleted:" + b.name : "-";
+  if (b.kind == Backup::Kind::Deleted) return "deleted:" + b.name;
+  if (b.kind == Backup::Kind::Dat) return "dat:" + std::to_string(b.offset);
+  return "-";
 }
 
 /// The data `bytes` bytes long at entry `e` of the archive at `path`, as a data state.
@@ -64,6 +66,36 @@ void InstallJournal::moveAway(FileItem& f, const std::string& path) {
   fileRecord(f, backupField(f.backup), FileState{});
 }
 
+BinaryFile& InstallJournal::backupFile() {
+  if (!backup_) {
+    const std::string path = folder_ + "\\" + kBackupFile;
+    backupNamed_ = fs_.stat(path).exists;
+    backup_ = fs_.open(path, backupNamed_ ? OpenMode::ReadWriteExisting : OpenMode::Create);
+    backupEnd_ = backup_->length();
+  }
+  backupDirty_ = true;
+  return *backup_;
+}
+
+void InstallJournal::flushBackup() {
+  if (!backupDirty_) return;
+  backup_->sync();
+  // The first time, its name too: the records flushed next point into it.
+  if (!backupNamed_) fs_.syncDir(folder_);
+  backupNamed_ = true;
+  backupDirty_ = false;
+}
+
+void InstallJournal::copyToBackup(FileItem& f, const std::string& path) {
+  auto file = fs_.open(path, OpenMode::Read);
+  BinaryFile& dat = backupFile();
+  if (hashAndCopy(*file, 1, f.pre.size, &dat, backupEnd_ + 1) != f.pre.hash)
+    throw RuntimeError(err::kInvalidFormat, path + " changed while it was copied into " +
+                                                std::string(kBackupFile));
+  f.backup = Backup{Backup::Kind::Dat, backupEnd_, {}};
+  backupEnd_ += f.pre.size;
+}
+
 void InstallJournal::beforeCopyRename(const std::string& field, const std::string& dest,
                                       const std::string& part) {
   const std::string path = checked(field);
@@ -71,16 +103,14 @@ void InstallJournal::beforeCopyRename(const std::string& field, const std::strin
   const FileState written = currentFileState(fs_, part);
   auto [it, fresh] = files_.emplace(pathKey(path), FileItem{path, now, {}, {}});
   FileItem& f = it->second;
-  // The file from before is still there (a resumed run may find its move never happened).
+  // The file from before is still there (a resumed run may find its rename never happened). Its
+  // bytes are copied, not moved: the rename replaces it whole, and no moment shows it missing.
   const bool keepOld = f.pre.present && now == f.pre;
-  if (keepOld) moveAway(f, dest);
-  if (addState(f.own, written) || fresh) fileRecord(f, "-", written);
+  if (keepOld) copyToBackup(f, dest);
+  if (addState(f.own, written) || fresh || keepOld)
+    fileRecord(f, keepOld ? backupField(f.backup) : "-", written);
+  flushBackup();
   writer_->sync();
-  if (!keepOld) return;
-  const std::string deleted = folder_ + "\\" + kDeletedFolder;
-  fs_.rename(dest, deleted + "\\" + f.backup.name);
-  // The old file's new name is on the disk before the new file takes its place.
-  fs_.syncDir(deleted);
 }
 
 void InstallJournal::removeFiles(const std::string& field, const std::vector<std::string>& files) {
@@ -179,24 +209,21 @@ void InstallJournal::entryReplaced(const std::string& archive, ImgArchive& a, st
     e.slot = slot;
     e.record = a.rawRecord(slot);
     const IMGEntry& old = a.table()[static_cast<std::size_t>(slot)];
-    if (!backup_) {
-      backup_ = fs_.open(folder_ + "\\" + kBackupFile, fs_.stat(folder_ + "\\" + kBackupFile).exists
-                                                           ? OpenMode::ReadWriteExisting
-                                                           : OpenMode::Create);
-      backupEnd_ = backup_->length();
-    }
     const std::int64_t bytes = std::int64_t{old.size} * sector;
     auto file = fs_.open(a.path(), OpenMode::Read);
+    BinaryFile& dat = backupFile();
     e.backupOffset = backupEnd_;
-    e.preHash = hashAndCopy(*file, std::int64_t{old.offset} * sector + 1, bytes, backup_.get(),
+    e.preHash = hashAndCopy(*file, std::int64_t{old.offset} * sector + 1, bytes, &dat,
                             backupEnd_ + 1, bytes);
     backupEnd_ += bytes;
-    backupDirty_ = true;
   }
   if (addState(e.own, own) || fresh)
     write(Record{"entry",
                  {archive, std::to_string(slot), hexOf(e.record.data(), e.record.size()),
                   toHex(e.preHash), std::to_string(e.backupOffset), formatDataState(own)}});
+  // The old data is on the disk with its record, before the change lets a later one of this run
+  // write over the sectors it frees.
+  flushBackup();
   writer_->sync();
 }
 
