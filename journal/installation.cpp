@@ -83,6 +83,9 @@ class Parser {
  public:
   Parser(Installation& in) : in_(in) {}
   void line(const JournalLine& l, bool last);
+  /// "line N: what" for the first backup past the end of backup.dat; empty when none. It counts
+  /// only while the backup may be needed: an uninstall that finished removed it.
+  const std::string& pastBackup() const { return pastBackup_; }
 
  private:
   void need(const Record& r, std::size_t n) {
@@ -106,7 +109,15 @@ class Parser {
   Backup backup(const std::string& text, std::int64_t bytes);
   std::string archivePath(const std::string& text);
 
+  void backupRange(std::int64_t end, const std::string& what) {
+    if (end > in_.backupSize && pastBackup_.empty())
+      pastBackup_ = "line " + std::to_string(line_) + ": " + what + " lies past the end of " +
+                    kBackupFile;
+  }
+
   Installation& in_;
+  std::size_t line_ = 0;
+  std::string pastBackup_;
   bool haveInstall_ = false;
   bool ready_ = false;
   std::map<std::string, std::size_t> files_, folders_, archives_, entries_, added_;
@@ -114,6 +125,7 @@ class Parser {
 
 void Parser::line(const JournalLine& l, bool last) {
   const Record& r = l.record;
+  line_ = l.number;
   if (!haveInstall_ && r.kind != "install") throw Bad{"the first record is not \"install\""};
   if (r.kind == "install") return install(r);
   if (r.kind == "file") return file(r);
@@ -151,8 +163,7 @@ Backup Parser::backup(const std::string& text, std::int64_t bytes) {
   if (text.rfind("dat:", 0) == 0) {
     b.kind = Backup::Kind::Dat;
     b.offset = number(text.substr(4), INT64_MAX / 4, "a backup offset");
-    if (b.offset + bytes > in_.backupSize)
-      throw Bad{"its backup lies past the end of " + std::string(kBackupFile)};
+    backupRange(b.offset + bytes, "its backup");
     return b;
   }
   if (text.rfind("deleted:", 0) == 0) {
@@ -215,8 +226,7 @@ void Parser::entry(const Record& r) {
   if (!parseHex(r.fields[2], e.record.data(), e.record.size())) throw Bad{"a record is malformed"};
   if (!fromHex(r.fields[3], e.preHash)) throw Bad{"an entry's hash is malformed"};
   e.backupOffset = number(r.fields[4], INT64_MAX / 4, "a backup offset");
-  if (e.backupOffset + std::int64_t{e.preSectors()} * sector > in_.backupSize)
-    throw Bad{"an entry's backup lies past the end of " + std::string(kBackupFile)};
+  backupRange(e.backupOffset + std::int64_t{e.preSectors()} * sector, "an entry's backup");
   e.own = dataStates(r.fields[5]);
   const std::string key = pathKey(e.archive) + "#" + std::to_string(e.slot);
   auto [it, fresh] = entries_.emplace(key, in_.entries.size());
@@ -390,6 +400,9 @@ Installation parseInstallation(const JournalText& text, unsigned number, std::in
   } else if (text.lines.empty()) {
     in.state = InstallState::Damaged;
     in.damage = journalPath + ": it holds no record";
+  } else if (!p.pastBackup().empty() && in.state != InstallState::Uninstalled) {
+    in.state = InstallState::Damaged;
+    in.damage = journalPath + " " + p.pastBackup();
   }
   return in;
 }
