@@ -1,6 +1,6 @@
 // The installation's start: a new folder and journal, or the stopped installation of the same
-// script resumed, or the complete one taken back first. Its end: the backup flushed, then
-// "complete" or "stopped".
+// script resumed, or the complete one taken back first. Its end: the backup and the moved files'
+// folders flushed, the lines done, then "complete" or "stopped".
 #include "journal/install_journal.h"
 
 #include "journal/game_path.h"
@@ -117,7 +117,7 @@ void InstallJournal::adopt(const Installation& in) {
 
 void InstallJournal::lineEnded(std::size_t line) {
   done_.insert(line);
-  writer_->append(Record{"done", {std::to_string(line)}});
+  endedNow_.push_back(line);
 }
 
 void InstallJournal::write(const Record& r) {
@@ -128,6 +128,9 @@ void InstallJournal::makeBackupDurable() {
   flushBackup();
   for (const std::string& dir : foldersToSync_) fs_.syncDir(dir);
   foldersToSync_.clear();
+  // The run's own changes are durable now (the executor flushed them first): so are its lines.
+  for (std::size_t line : endedNow_) writer_->append(Record{"done", {std::to_string(line)}});
+  endedNow_.clear();
 }
 
 void InstallJournal::complete() {

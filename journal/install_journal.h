@@ -2,7 +2,9 @@
 // The install side of the journal. Before each change to the game the executor tells it what is
 // about to change; it appends the record that undoes the change and flushes the journal, so the
 // record is on the disk before the change it describes. Records that add nothing new (a file
-// this installation already wrote, a line done) ride along with the next flush. What an
+// this installation already wrote) ride along with the next flush. A line's "done" waits until
+// the run's changes are durable (its end, or its stop): a power cut may lose a change of a line
+// that ended, and the run after it does that line again. What an
 // installation deletes is moved into its deleted\ folder; the bytes of a file it overwrites and
 // a replaced entry's old data are copied into backup.dat, flushed with the record that points
 // there.
@@ -57,7 +59,7 @@ class InstallJournal {
   /// True when script line `line` (1-based) ran to its end in an earlier run of it.
   bool lineDone(std::size_t line) const { return done_.count(line) != 0; }
   void lineStarting(std::size_t line) { line_ = line; }
-  /// Appends "done" (flushed with the next record that must be on the disk).
+  /// Notes "done", written once the run's changes are durable (complete or stopped).
   void lineEnded(std::size_t line);
 
   /// ADD: the new bytes for the game path `field` (full path `dest`) are flushed in `part`, about
@@ -101,6 +103,8 @@ class InstallJournal {
                      const DataState& own);
   void startFolder(const std::string& scriptBytes);
   void adopt(const Installation& in);
+  /// At the run's end, after the executor made its changes durable: the backup and the folders
+  /// of moved files flushed, and the lines this run ended appended as done.
   void makeBackupDurable();
 
   FileSystem& fs_;
@@ -116,6 +120,7 @@ class InstallJournal {
   std::set<std::string> foldersToSync_;
 
   std::set<std::size_t> done_;
+  std::vector<std::size_t> endedNow_;  ///< lines this run ended, their "done" not yet written
   std::map<std::string, FileItem> files_;
   std::set<std::string> folders_;
   std::map<std::string, ArchiveItem> archives_;
