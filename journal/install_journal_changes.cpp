@@ -90,8 +90,8 @@ void InstallJournal::copyToBackup(FileItem& f, const std::string& path) {
   auto file = fs_.open(path, OpenMode::Read);
   BinaryFile& dat = backupFile();
   if (hashAndCopy(*file, 1, f.pre.size, &dat, backupEnd_ + 1) != f.pre.hash)
-    throw RuntimeError(err::kInvalidFormat, path + " changed while it was copied into " +
-                                                std::string(kBackupFile));
+    throw RuntimeError(err::kInvalidFormat,
+                       path + " changed while it was copied into " + std::string(kBackupFile));
   f.backup = Backup{Backup::Kind::Dat, backupEnd_, {}};
   backupEnd_ += f.pre.size;
 }

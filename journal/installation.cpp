@@ -111,8 +111,8 @@ class Parser {
 
   void backupRange(std::int64_t end, const std::string& what) {
     if (end > in_.backupSize && pastBackup_.empty())
-      pastBackup_ = "line " + std::to_string(line_) + ": " + what + " lies past the end of " +
-                    kBackupFile;
+      pastBackup_ =
+          "line " + std::to_string(line_) + ": " + what + " lies past the end of " + kBackupFile;
   }
 
   Installation& in_;

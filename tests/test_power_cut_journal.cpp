@@ -85,8 +85,8 @@ void uninstall(MemoryFileSystem& fs) {
   const journal::UninstallReport r = journal::uninstall(fs, kGame, all, n, {});
   for (const journal::UndoStep& s : r.steps)
     if (s.status == journal::StepStatus::Conflict)
-      throw RuntimeError(err::kInvalidCall, "the uninstall finds a conflict: " + s.what + ": " +
-                                                s.conflict);
+      throw RuntimeError(err::kInvalidCall,
+                         "the uninstall finds a conflict: " + s.what + ": " + s.conflict);
   if (!r.finished) throw RuntimeError(err::kInvalidCall, "the uninstall did not finish");
 }
 
@@ -130,8 +130,7 @@ std::string archiveDifference(const std::string& want, const std::string& got) {
     std::string a1 = dataOf(want, x, x.size * kSector), b1 = dataOf(got, y, y.size * kSector);
     a1.resize(x.size * kSector, '\0');
     b1.resize(y.size * kSector, '\0');
-    if (a1 != b1)
-      return at + " holds other bytes";
+    if (a1 != b1) return at + " holds other bytes";
   }
   return {};
 }
@@ -184,7 +183,10 @@ const Case kCases[] = {
      install,
      {{"the same script again", install, Game::After}, {"an uninstall", uninstall, Game::Before}}},
     {"a cut installation uninstalled", game, install, {{"an uninstall", uninstall, Game::Before}}},
-    {"a cut uninstall run again", installed, uninstall, {{"the uninstall", uninstall, Game::Before}}},
+    {"a cut uninstall run again",
+     installed,
+     uninstall,
+     {{"the uninstall", uninstall, Game::Before}}},
 };
 
 TEST(PowerCut, EveryCutOfAnInstallOrUninstallEndsAsBeforeOrAsAfterWhenTheRestIsDone) {
@@ -197,7 +199,8 @@ TEST(PowerCut, EveryCutOfAnInstallOrUninstallEndsAsBeforeOrAsAfterWhenTheRestIsD
     options.states.maxExhaustiveStates = 64;
     options.states.samples = 24;
     ExploreTotals t = explorePowerCuts(
-        c.setup, c.cut, [&](MemoryFileSystem& state, const PowerCutInfo&) {
+        c.setup, c.cut,
+        [&](MemoryFileSystem& state, const PowerCutInfo&) {
           for (const Next& n : c.next) {
             n.run(state);
             const std::string why =
@@ -205,8 +208,8 @@ TEST(PowerCut, EveryCutOfAnInstallOrUninstallEndsAsBeforeOrAsAfterWhenTheRestIsD
             if (!why.empty())
               return ::testing::AssertionFailure()
                      << "after " << n.name << " the game is not as "
-                     << (n.expected == Game::Before ? "before" : "after") << " the installation: "
-                     << why;
+                     << (n.expected == Game::Before ? "before" : "after")
+                     << " the installation: " << why;
           }
           return ::testing::AssertionSuccess();
         },
