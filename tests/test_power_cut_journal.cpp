@@ -160,6 +160,18 @@ std::string gameDifference(MemoryFileSystem& want, MemoryFileSystem& got) {
   return {};
 }
 
+/// The game and the journal as one number: states that differ only in the mod's folder (the
+/// installer's scratch file there) go on alike.
+std::size_t printOf(MemoryFileSystem& fs) {
+  std::size_t h = 0;
+  for (const std::string& p : fs.listAll()) {
+    if (p.rfind("/mod/", 0) == 0) continue;
+    h = h * 1000003 ^ std::hash<std::string>()(p);
+    if (p.back() != '/') h = h * 1000003 ^ std::hash<std::string>()(fs.readFile(p));
+  }
+  return h;
+}
+
 // ---- The table ------------------------------------------------------------------------------
 
 enum class Game { Before, After };
@@ -196,11 +208,13 @@ TEST(PowerCut, EveryCutOfAnInstallOrUninstallEndsAsBeforeOrAsAfterWhenTheRestIsD
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     ExploreOptions options;
-    options.states.maxExhaustiveStates = 64;
-    options.states.samples = 24;
+    options.states.maxExhaustiveStates = 32;
+    options.states.samples = 8;
+    std::set<std::size_t> seen;
     ExploreTotals t = explorePowerCuts(
         c.setup, c.cut,
         [&](MemoryFileSystem& state, const PowerCutInfo&) {
+          if (!seen.insert(printOf(state)).second) return ::testing::AssertionSuccess();
           for (const Next& n : c.next) {
             n.run(state);
             const std::string why =
@@ -216,8 +230,9 @@ TEST(PowerCut, EveryCutOfAnInstallOrUninstallEndsAsBeforeOrAsAfterWhenTheRestIsD
         options);
     EXPECT_GT(t.states, t.cutPoints) << "no cut left more than one state";
     std::cout << "[ power cut ] " << c.name << ": " << t.operations << " operations, " << t.states
-              << " states (at most " << t.largestStateCount << " at one cut; " << t.sampledCutPoints
-              << " of " << t.cutPoints << " cuts sampled)\n";
+              << " states, " << seen.size() << " of them distinct in the game (at most "
+              << t.largestStateCount << " at one cut; " << t.sampledCutPoints << " of "
+              << t.cutPoints << " cuts sampled)\n";
   }
 }
 
