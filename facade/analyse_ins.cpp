@@ -69,6 +69,8 @@ void Form1Install::startJournal() {
   const journal::Beginning b =
       journal_->begin(readScriptBytes(fs_, kScriptFile), journal::modName(fs_));
   installNumber_ = b.number;
+  // Taking the earlier installation back changed archives whose directories were read before.
+  if (b.undo.undone > 0) archives_.readAgain();
   if (b.kind != journal::Beginning::Kind::RedoneOverConflicts) return;
   const std::size_t n = b.undo.conflicts;
   boxes_.show(MessageBoxRequest{

@@ -76,6 +76,10 @@ Module1& ArchiveSet::engineFor(const std::string& path) {
   return *archiveFor(path).engine;
 }
 
+void ArchiveSet::readAgain() {
+  for (auto& a : archives_) a->engine->ReadIMG(a->path);
+}
+
 std::vector<std::string> ArchiveSet::paths() const {
   std::vector<std::string> out;
   for (const auto& a : archives_) out.push_back(a->path);

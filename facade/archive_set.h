@@ -40,6 +40,9 @@ class ArchiveSet {
   /// The name index of the archive at `path`, entries added so far included.
   const EntryIndex& index(const std::string& path);
 
+  /// Reads every known archive's directory again (something else changed the files since).
+  void readAgain();
+
   /// The archives known, as first named, in the order they were.
   std::vector<std::string> paths() const;
 

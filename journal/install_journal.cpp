@@ -1,6 +1,6 @@
 // The installation's start: a new folder and journal, or the stopped installation of the same
-// script resumed, or the complete one taken back first. Its end: the backup flushed, then
-// "complete" or "stopped".
+// script resumed, or the complete one taken back first. Its end: the backup and the moved files'
+// folders flushed, the lines done, then "complete" or "stopped".
 #include "journal/install_journal.h"
 
 #include "journal/game_path.h"
@@ -78,7 +78,7 @@ Beginning InstallJournal::begin(const std::string& scriptBytes, const std::strin
   b.number = number_;
   // The folder and journal are made before the first change: a run that changes nothing
   // leaves nothing behind.
-  pending_ = std::make_unique<Pending>(Pending{scriptBytes, mod, nowUtc(), {}});
+  pending_ = std::make_unique<Pending>(Pending{scriptBytes, mod, nowUtc()});
   return b;
 }
 
@@ -91,9 +91,6 @@ void InstallJournal::ensureStarted() {
       Record{"install", {std::to_string(number_), p->mod, toHex(sha256(p->scriptBytes)), saPath_}});
   writer_->append(Record{"started", {p->startedAt, "1"}});
   writer_->appendReady();
-  for (const Record& r : p->records) writer_->append(r);
-  // Lines that ran before it, changing nothing, are done all the same.
-  for (std::size_t line : done_) writer_->append(Record{"done", {std::to_string(line)}});
   writer_->sync();
   fs_.syncDir(folder_);
 }
@@ -129,7 +126,7 @@ void InstallJournal::adopt(const Installation& in) {
 
 void InstallJournal::lineEnded(std::size_t line) {
   done_.insert(line);
-  if (writer_) writer_->append(Record{"done", {std::to_string(line)}});
+  endedNow_.push_back(line);
 }
 
 void InstallJournal::write(const Record& r) {
@@ -138,10 +135,12 @@ void InstallJournal::write(const Record& r) {
 }
 
 void InstallJournal::makeBackupDurable() {
-  if (backup_ && backupDirty_) backup_->sync();
-  backupDirty_ = false;
+  flushBackup();
   for (const std::string& dir : foldersToSync_) fs_.syncDir(dir);
   foldersToSync_.clear();
+  // The run's own changes are durable now (the executor flushed them first): so are its lines.
+  for (std::size_t line : endedNow_) writer_->append(Record{"done", {std::to_string(line)}});
+  endedNow_.clear();
 }
 
 void InstallJournal::complete() {

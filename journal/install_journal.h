@@ -2,9 +2,12 @@
 // The install side of the journal. Before each change to the game the executor tells it what is
 // about to change; it appends the record that undoes the change and flushes the journal, so the
 // record is on the disk before the change it describes. Records that add nothing new (a file
-// this installation already wrote, a line done) ride along with the next flush. What an
-// installation overwrites or deletes is moved into its deleted\ folder, and a replaced entry's
-// old data is copied into backup.dat, flushed before the installation says it is complete.
+// this installation already wrote) ride along with the next flush. A line's "done" waits until
+// the run's changes are durable (its end, or its stop): a power cut may lose a change of a line
+// that ended, and the run after it does that line again. What an installation deletes is moved
+// into its deleted\ folder, a file it overwrites keeps a second name there (a hard link, else a
+// copy), and a replaced entry's old data is copied into backup.dat, flushed with the record
+// that points there.
 //
 // A run of the same script bytes after a stop continues the stopped installation; after a
 // complete one it takes that one back first and installs afresh.
@@ -56,7 +59,7 @@ class InstallJournal {
   /// True when script line `line` (1-based) ran to its end in an earlier run of it.
   bool lineDone(std::size_t line) const { return done_.count(line) != 0; }
   void lineStarting(std::size_t line) { line_ = line; }
-  /// Appends "done" (flushed with the next record that must be on the disk).
+  /// Notes "done", written once the run's changes are durable (complete or stopped).
   void lineEnded(std::size_t line);
 
   /// ADD: the new bytes for the game path `field` (full path `dest`) are flushed in `part`, about
@@ -92,10 +95,16 @@ class InstallJournal {
   void write(const Record& r);
   void fileRecord(const FileItem& f, const std::string& backup, const FileState& own);
   void moveAway(FileItem& f, const std::string& path);
+  /// backup.dat, opened (made the first time) to append to; marked to be flushed.
+  BinaryFile& backupFile();
+  /// backup.dat's new bytes (and its name, once) on the disk, before the records that use them.
+  void flushBackup();
   void entryReplaced(const std::string& archive, ImgArchive& a, std::int32_t slot,
                      const DataState& own);
   void startFolder(const std::string& scriptBytes);
   void adopt(const Installation& in);
+  /// At the run's end, after the executor made its changes durable: the backup and the folders
+  /// of moved files flushed, and the lines this run ended appended as done.
   void makeBackupDurable();
   /// Makes the installation's folder and journal on the first change of a new installation.
   void ensureStarted();
@@ -103,7 +112,6 @@ class InstallJournal {
   /// What a new installation's journal will begin with, until its first change.
   struct Pending {
     std::string scriptBytes, mod, startedAt;
-    std::vector<Record> records;  ///< to follow its beginning
   };
   std::unique_ptr<Pending> pending_;
 
@@ -116,9 +124,11 @@ class InstallJournal {
   std::unique_ptr<BinaryFile> backup_;
   std::int64_t backupEnd_ = 0;
   bool backupDirty_ = false;
+  bool backupNamed_ = false;  ///< its name is on the disk
   std::set<std::string> foldersToSync_;
 
   std::set<std::size_t> done_;
+  std::vector<std::size_t> endedNow_;  ///< lines this run ended, their "done" not yet written
   std::map<std::string, FileItem> files_;
   std::set<std::string> folders_;
   std::map<std::string, ArchiveItem> archives_;

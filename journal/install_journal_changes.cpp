@@ -33,7 +33,9 @@ std::string joined(const std::vector<T>& states, F format) {
 }
 
 std::string backupField(const Backup& b) {
-  return b.kind == Backup::Kind::Deleted ? "deleted:" + b.name : "-";
+  if (b.kind == Backup::Kind::Deleted) return "deleted:" + b.name;
+  if (b.kind == Backup::Kind::Dat) return "dat:" + std::to_string(b.offset);
+  return "-";
 }
 
 /// The data `bytes` bytes long at entry `e` of the archive at `path`, as a data state.
@@ -65,6 +67,26 @@ void InstallJournal::moveAway(FileItem& f, const std::string& path) {
   fileRecord(f, backupField(f.backup), FileState{});
 }
 
+BinaryFile& InstallJournal::backupFile() {
+  if (!backup_) {
+    const std::string path = folder_ + "\\" + kBackupFile;
+    backupNamed_ = fs_.stat(path).exists;
+    backup_ = fs_.open(path, backupNamed_ ? OpenMode::ReadWriteExisting : OpenMode::Create);
+    backupEnd_ = backup_->length();
+  }
+  backupDirty_ = true;
+  return *backup_;
+}
+
+void InstallJournal::flushBackup() {
+  if (!backupDirty_) return;
+  backup_->sync();
+  // The first time, its name too: the records flushed next point into it.
+  if (!backupNamed_) fs_.syncDir(folder_);
+  backupNamed_ = true;
+  backupDirty_ = false;
+}
+
 void InstallJournal::beforeCopyRename(const std::string& field, const std::string& dest,
                                       const std::string& part) {
   const std::string path = checked(field);
@@ -73,10 +95,11 @@ void InstallJournal::beforeCopyRename(const std::string& field, const std::strin
   const FileState written = currentFileState(fs_, part);
   auto [it, fresh] = files_.emplace(pathKey(path), FileItem{path, now, {}, {}});
   FileItem& f = it->second;
-  // The file from before is still there (a resumed run may find its move never happened).
+  // The file from before is still there (a resumed run may find its rename never happened).
   const bool keepOld = f.pre.present && now == f.pre;
-  if (keepOld) moveAway(f, dest);
-  if (addState(f.own, written) || fresh) fileRecord(f, "-", written);
+  if (keepOld) f.backup = Backup{Backup::Kind::Deleted, 0, deletedName(baseName(dest))};
+  if (addState(f.own, written) || fresh || keepOld)
+    fileRecord(f, keepOld ? backupField(f.backup) : "-", written);
   writer_->sync();
   if (!keepOld) return;
   const std::string deleted = folder_ + "\\" + kDeletedFolder;
@@ -139,6 +162,9 @@ void InstallJournal::namingArchive(const std::string& field, const std::string& 
   const std::string gp = checked(field);
   const std::string key = pathKey(gp);
   if (archives_.count(key)) return;
+  // The archive line writes its new data before its hook is called: the journal that covers it
+  // is on the disk first.
+  ensureStarted();
   ArchiveItem a;
   a.path = gp;
   const FileInfo info = fs_.stat(path);
@@ -156,8 +182,6 @@ void InstallJournal::namingArchive(const std::string& field, const std::string& 
   const Record r{
       "archive",
       {gp, a.existed ? std::to_string(a.count) + ":" + std::to_string(a.length) : "absent"}};
-  // An archive that is there changes only through the hooks, whose records go with this one.
-  if (a.existed && !started()) return pending_->records.push_back(r);
   write(r);
   // An add makes a missing archive: that it was missing is on the disk first.
   if (!a.existed) writer_->sync();
@@ -187,24 +211,21 @@ void InstallJournal::entryReplaced(const std::string& archive, ImgArchive& a, st
     e.slot = slot;
     e.record = a.rawRecord(slot);
     const IMGEntry& old = a.table()[static_cast<std::size_t>(slot)];
-    if (!backup_) {
-      backup_ = fs_.open(folder_ + "\\" + kBackupFile, fs_.stat(folder_ + "\\" + kBackupFile).exists
-                                                           ? OpenMode::ReadWriteExisting
-                                                           : OpenMode::Create);
-      backupEnd_ = backup_->length();
-    }
     const std::int64_t bytes = std::int64_t{old.size} * sector;
     auto file = fs_.open(a.path(), OpenMode::Read);
+    BinaryFile& dat = backupFile();
     e.backupOffset = backupEnd_;
-    e.preHash = hashAndCopy(*file, std::int64_t{old.offset} * sector + 1, bytes, backup_.get(),
+    e.preHash = hashAndCopy(*file, std::int64_t{old.offset} * sector + 1, bytes, &dat,
                             backupEnd_ + 1, bytes);
     backupEnd_ += bytes;
-    backupDirty_ = true;
   }
   if (addState(e.own, own) || fresh)
     write(Record{"entry",
                  {archive, std::to_string(slot), hexOf(e.record.data(), e.record.size()),
                   toHex(e.preHash), std::to_string(e.backupOffset), formatDataState(own)}});
+  // The old data is on the disk with its record, before the change lets a later one of this run
+  // write over the sectors it frees.
+  flushBackup();
   writer_->sync();
 }
 

@@ -175,12 +175,12 @@ TEST_F(GoldenInstall, AUserWhoMayNotChangeTheGameIsToldWhatRightsItNeeds) {
 TEST_F(GoldenInstall, EngineQuestionsAreAnsweredNoUnlessToldToContinue) {
   writeBytes(mod.file("ins.cfg"),
              "ADDINIMG \\models\\gta3.img, nothere.col\r\nADD readme.txt, after.txt\r\n");
-  const Tree before = snapshotTree(game);
+  const Tree before = snapshotGame(game);
   ProgramRun no = install();
   EXPECT_EQ(no.exitCode, 1);
   EXPECT_NE(no.out.find("[Veldra]"), std::string::npos) << no.out;
   EXPECT_NE(no.out.find("-> No"), std::string::npos) << no.out;
-  EXPECT_EQ(snapshotTree(game), before);
+  EXPECT_EQ(snapshotGame(game), before);
 
   ProgramRun yes = install({"--continue-on-error"});
   EXPECT_EQ(yes.exitCode, 0) << yes.out << yes.err;

@@ -4,8 +4,9 @@
 // entry reads its own bytes, a new entry is absent or complete, a replaced entry holds its old
 // or its new bytes, one archive's changes are kept in the order they were made, and every other
 // file or folder of the game is as it was or as the uncut run left it: no record, count or name
-// points at data that is not on the disk. After the last operation everything the run reported
-// done is durable.
+// points at data that is not on the disk. The install journal's folder is judged by what it
+// reads as: never damaged nor silent while the game holds a change of the run. After the last
+// operation everything the run reported done is durable, the journal's "complete" too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +19,8 @@
 #include "imgarchive/check.h"
 #include "imgarchive/img_archive.h"
 #include "imgarchive/rebuild.h"
+#include "journal/installation.h"
+#include "journal/uninstall.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
 #include "support/fake_ui.h"
@@ -149,6 +152,26 @@ bool isScratch(const std::string& path) {
          path.rfind("/mod/", 0) == 0;
 }
 
+/// The install journal's folder: judged by what its journal says, not byte for byte.
+bool isJournal(const std::string& path) {
+  return path.rfind("/game/Tamberlin/", 0) == 0;
+}
+
+/// A journaled run's journal in `state`: readable, and able to take back whatever of the run is
+/// in the game (`changed`); complete once the run ended.
+std::string judgeJournal(MemoryFileSystem& state, bool changed, bool ended) {
+  const std::vector<journal::Installation> all = journal::loadInstallations(state, kGame);
+  for (const journal::Installation& in : all)
+    if (in.state == journal::InstallState::Damaged && changed)
+      return "the game changed and installation " + std::to_string(in.number) +
+             " is damaged: " + in.damage;
+  if (changed && journal::newestInstalled(all) == 0)
+    return "the game changed and no journal says an installation may have changed it";
+  if (ended && (all.size() != 1 || all[0].state != journal::InstallState::Complete))
+    return "after the run no single complete installation is recorded";
+  return {};
+}
+
 struct Expectation {
   MemoryFileSystem before;  ///< the setup, durable
   MemoryFileSystem after;   ///< the uncut run's end
@@ -167,12 +190,21 @@ const ArchiveChange* changeOf(const Expectation& e, const std::string& path) {
   for (const std::string& p : e.before.listAll()) paths.insert(p);
   for (const std::string& p : e.after.listAll()) paths.insert(p);
   for (const std::string& p : state.listAll()) {
-    if (!paths.count(p) && !isScratch(p))
+    if (!paths.count(p) && !isScratch(p) && !isJournal(p))
       return ::testing::AssertionFailure() << p << " is left, which no run makes";
   }
   const bool ended = info.cut > info.operations;
+  bool changed = false;
   for (const std::string& p : paths) {
-    if (isScratch(p)) continue;
+    if (isScratch(p) || isJournal(p)) continue;
+    changed = changed || contentsOf(state, p) != contentsOf(e.before, p);
+  }
+  if (contentsOf(e.after, "/game/Tamberlin/")) {
+    const std::string why = judgeJournal(state, changed, ended);
+    if (!why.empty()) return ::testing::AssertionFailure() << why;
+  }
+  for (const std::string& p : paths) {
+    if (isScratch(p) || isJournal(p)) continue;
     const Contents now = contentsOf(state, p), was = contentsOf(e.before, p),
                    done = contentsOf(e.after, p);
     if (now && endsWith(p, ".img") && !now->empty()) {
