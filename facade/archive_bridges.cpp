@@ -45,6 +45,9 @@ void Form1Install::RepInIMGSys(const std::string& inStra, const std::string& out
   // report a failed replacement as done.
   const FileInfo source = fs_.stat(outStra);
   if (!source.exists || source.isDir) throw missingReplacementError(outStra, inStra);
+  // A resumed run whose replace was made before its line's "done" was kept: nothing to do.
+  if (journal_ && journal_->replaceAlreadyMade(archiveField_, engine.archive(), slot, outStra))
+    return;
   // A search from the list's top leaves the number of entries it passed on the status line.
   if (slot > 1)
     engine.SetStatus("Replacing File File: " + inStra + " - " + std::to_string(slot - 1));

@@ -78,6 +78,11 @@ class InstallJournal {
   ImgArchive::BeforeVisible addHook(const std::string& field, ImgArchive& archive);
   /// For an ADDINIMG line of a resumed installation: true when its entry is in the archive.
   bool addAlreadyMade(const std::string& field, ImgArchive& archive);
+  /// For a REPINIMG line of a resumed installation: true when entry `slot` already holds the
+  /// bytes of the file `source`, written by an earlier run of it (a second replace would append
+  /// them again).
+  bool replaceAlreadyMade(const std::string& field, ImgArchive& archive, std::int32_t slot,
+                          const std::string& source);
 
   /// After the run's own changes are on stable storage: the backup too, then "complete".
   void complete();

@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
+#include "support/fault_file_system.h"
 #include "support/install_rig.h"
 
 namespace tamberlin {
@@ -143,6 +144,50 @@ TEST(JournalUninstall, AJournalCutAnywhereNeverUndoesWhatItCannotVerify) {
       EXPECT_TRUE(old || made) << name;
     }
   }
+}
+
+// A run killed after its replace was made, started again: the replace is not made a second
+// time (its data would be appended again), whatever change the kill came at.
+TEST(JournalRerun, AReplaceMadeBeforeAKillIsNotAppendedAgain) {
+  const std::string script = "REPINIMG \\models\\gta3.img, car.dff, r.dff\r\nMAKEDIR later\r\n";
+  const std::string data(5000, 'r');
+  auto prepare = [&](InstallRig& rig) {
+    rig.writeMod("r.dff", data);
+    rig.writeScript(script);
+  };
+  InstallRig clean;
+  prepare(clean);
+  ASSERT_TRUE(clean.install().completed);
+  const std::size_t once = readBytes(clean.archivePath()).size();
+  bool sawMadeReplace = false;
+  for (long k = 0;; ++k) {
+    SCOPED_TRACE("killed at change " + std::to_string(k));
+    FaultFileSystem faulty(realFileSystem());
+    faulty.crashAfterChanges(k);
+    InstallRig rig(InstallRig::defaultArchive(), faulty);
+    prepare(rig);
+    bool killed = false;
+    try {
+      rig.form.ImgInstall();
+    } catch (const SimulatedCrash&) {
+      killed = true;
+    } catch (...) {
+    }
+    if (!killed) break;
+    const bool made =
+        entries(readBytes(rig.archivePath()))["car.dff"].substr(0, data.size()) == data;
+    InstallRig again(InstallRig::defaultArchive(), realFileSystem());
+    fs::remove_all(again.game);
+    fs::copy(rig.game, again.game, fs::copy_options::recursive);
+    prepare(again);
+    ASSERT_TRUE(again.install().completed);
+    EXPECT_EQ(entries(readBytes(again.archivePath()))["car.dff"].substr(0, data.size()), data);
+    if (made) {
+      sawMadeReplace = true;
+      EXPECT_EQ(readBytes(again.archivePath()).size(), once);
+    }
+  }
+  EXPECT_TRUE(sawMadeReplace);
 }
 
 }  // namespace
