@@ -8,14 +8,13 @@
 #include "app/code_page_option.h"
 #include "app/command.h"
 #include "app/console_boxes.h"
+#include "app/rights_advice.h"
 #include "facade/form1_install.h"
 #include "imgarchive/check.h"
 #include "installscript/dry_run.h"
 #include "installscript/game_folder.h"
 #include "installscript/read_only_file_system.h"
-#include "installscript/write_probe.h"
 #include "journal/layout.h"
-#include "platform/elevation.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_writer.h"
@@ -97,19 +96,6 @@ bool parse(const std::vector<std::string>& args, Options& o) {
     return false;
   }
   return true;
-}
-
-/// After a failed installation: when this user may not change the game folder, what to do.
-void adviseOnRights(FileSystem& fs, const std::string& saPath) {
-  if (processIsElevated() || probeGameFolder(fs, saPath) != FolderAccess::Denied) return;
-#ifdef _WIN32
-  standardErr() << "  The game folder needs administrator rights: run the command prompt as "
-                   "administrator (right-click it, \"Run as administrator\") and this command "
-                   "again.\n";
-#else
-  standardErr() << "  The game folder needs write access: run this command as the folder's "
-                   "owner or as root.\n";
-#endif
 }
 
 /// After an installation: one line for each archive whose data no longer follows its directory,

@@ -5,6 +5,7 @@
 
 #include "app/command.h"
 #include "app/game_journal.h"
+#include "app/rights_advice.h"
 #include "installscript/read_only_file_system.h"
 #include "journal/player_text.h"
 #include "journal/uninstall.h"
@@ -159,6 +160,7 @@ int run(const Options& o) {
                   << (o.dryRun ? "  Nothing was changed.\n"
                                : "  The uninstall stopped here; what it undid before stays "
                                  "undone, and running this again goes on from here.\n");
+    if (!o.dryRun) adviseOnRights(fs, o.gameDir);
     return 1;
   }
 }
