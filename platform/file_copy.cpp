@@ -45,6 +45,7 @@ void copyBytes(BinaryFile& src, std::int64_t from, BinaryFile& dst, std::int64_t
 
 void FileSystem::linkOrCopy(const std::string& from, const std::string& to) {
   auto src = open(from, OpenMode::Read);
+  if (stat(to).exists) throw RuntimeError(err::kFileExists, to);
   auto dst = open(to, OpenMode::Create);
   copyBytes(*src, 1, *dst, 1, src->length());
   dst->sync();

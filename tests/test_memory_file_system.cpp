@@ -470,6 +470,7 @@ TEST_P(BothFileSystems, RenameListAndIds) {
   fs->rename(at("next"), at("kept"));
   EXPECT_EQ(get("kept"), "next");
   EXPECT_EQ(get("a/second"), "kept bytes");
+  EXPECT_THROW(fs->linkOrCopy(at("kept"), at("a/second")), RuntimeError);
 }
 
 // ---- The explorer finds an ordering fault --------------------------------------------------

@@ -102,6 +102,18 @@ TEST_F(Win32FileSystem, PathsLongerThan260Characters) {
   EXPECT_TRUE(fs.list(path).empty());
 }
 
+TEST_F(Win32FileSystem, ASecondNameKeepsTheBytesWhenTheFirstIsReplaced) {
+  writeBytes(at("old.txt"), "old bytes");
+  writeBytes(at("new.txt"), "new bytes");
+  fs.makeDir(at("kept"));
+  fs.linkOrCopy(at("old.txt"), at("kept\\old.txt"));
+  fs.rename(at("new.txt"), at("old.txt"));
+  EXPECT_EQ(readBytes(at("old.txt")), "new bytes");
+  EXPECT_EQ(readBytes(at("kept\\old.txt")), "old bytes");
+  EXPECT_NE(errorOf([&] { fs.linkOrCopy(at("old.txt"), at("kept\\old.txt")); }), 0)
+      << "an existing second name is not overwritten";
+}
+
 TEST_F(Win32FileSystem, NativePathsTakeTheStoredCaseAsFarAsTheyExist) {
   fs.makeDir(at("Models"));
   writeBytes(at("Models\\GTA3.img"), "x");
