@@ -59,6 +59,7 @@ void Form1Install::AddinImgSys(const std::string& ffInputOmega) {
   boxes_.show(MessageBoxRequest{ffInputOmega, kAppTitle, MsgButtons::Ok, MsgIcon::None});
   const std::string archive = module1.imgPath;
   Module1& engine = archiveEngine(archiveField_, archive);
+  if (journal_) journal_->beforeAdd();
   engine.imgPath = archive;
   HookScope hook(engine.archive(),
                  journal_ ? journal_->addHook(archiveField_, engine.archive()) : nullptr);

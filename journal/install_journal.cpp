@@ -65,6 +65,7 @@ Beginning InstallJournal::begin(const std::string& scriptBytes, const std::strin
     writer_ = std::make_unique<JournalWriter>(fs_, folder_ + "\\" + kJournalFile, false);
     writer_->append(Record{"started", {nowUtc(), std::to_string(first)}});
     writer_->sync();
+    if (!entries_.empty()) backUpAgain();
     return b;
   }
   if (same &&

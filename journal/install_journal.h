@@ -78,6 +78,9 @@ class InstallJournal {
   ImgArchive::BeforeVisible addHook(const std::string& field, ImgArchive& archive);
   /// For an ADDINIMG line of a resumed installation: true when its entry is in the archive.
   bool addAlreadyMade(const std::string& field, ImgArchive& archive);
+  /// Before an ADDINIMG line writes: its grown directory may cover sectors that a replace of
+  /// this run freed, so their backup goes to the disk first.
+  void beforeAdd();
   /// For a REPINIMG line of a resumed installation: true when entry `slot` already holds the
   /// bytes of the file `source`, written by an earlier run of it (a second replace would append
   /// them again).
@@ -111,6 +114,10 @@ class InstallJournal {
   /// At the run's end, after the executor made its changes durable: the backup and the folders
   /// of moved files flushed, and the lines this run ended appended as done.
   void makeBackupDurable();
+  /// A resumed installation: replaced entries whose backup a power cut lost are backed up again
+  /// while their old data is still in place.
+  void backUpAgain();
+  bool backupHolds(const EntryItem& e, std::int64_t bytes);
   /// Makes the installation's folder and journal on the first change of a new installation.
   void ensureStarted();
 

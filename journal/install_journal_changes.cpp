@@ -223,10 +223,41 @@ void InstallJournal::entryReplaced(const std::string& archive, ImgArchive& a, st
     write(Record{"entry",
                  {archive, std::to_string(slot), hexOf(e.record.data(), e.record.size()),
                   toHex(e.preHash), std::to_string(e.backupOffset), formatDataState(own)}});
-  // The old data is on the disk with its record, before the change lets a later one of this run
-  // write over the sectors it frees.
+  // The old data stays in its sectors: replaced data goes to the archive's end. Only a later
+  // add may write over the sectors this frees, and beforeAdd() flushes the backup first. Until
+  // then an uninstall finds the old data in place (it checks the backup's hash before using it).
+  writer_->sync();
+}
+
+void InstallJournal::beforeAdd() {
+  flushBackup();
+}
+
+void InstallJournal::backUpAgain() {
+  for (auto& [key, e] : entries_) {
+    const std::int64_t bytes = std::int64_t{e.preSectors()} * sector;
+    if (backupHolds(e, bytes)) continue;
+    // A power cut kept the record but not the backup: copied again while the old data is in place.
+    auto file = fs_.open(full(e.archive), OpenMode::Read);
+    if (sectorHash(*file, e.preOffset(), e.preSectors()) != e.preHash) continue;
+    BinaryFile& dat = backupFile();
+    e.backupOffset = backupEnd_;
+    hashAndCopy(*file, std::int64_t{e.preOffset()} * sector + 1, bytes, &dat, backupEnd_ + 1,
+                bytes);
+    backupEnd_ += bytes;
+    write(
+        Record{"entry",
+               {e.archive, std::to_string(e.slot), hexOf(e.record.data(), e.record.size()),
+                toHex(e.preHash), std::to_string(e.backupOffset), joined(e.own, formatDataState)}});
+  }
   flushBackup();
   writer_->sync();
+}
+
+bool InstallJournal::backupHolds(const EntryItem& e, std::int64_t bytes) {
+  if (e.backupOffset + bytes > backupEnd_) return false;
+  auto dat = fs_.open(folder_ + "\\" + kBackupFile, OpenMode::Read);
+  return hashAndCopy(*dat, e.backupOffset + 1, bytes, nullptr, 0) == e.preHash;
 }
 
 ImgArchive::BeforeVisible InstallJournal::replaceHook(const std::string& field, ImgArchive& a) {

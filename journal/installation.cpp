@@ -231,7 +231,8 @@ void Parser::entry(const Record& r) {
   if (!parseHex(r.fields[2], e.record.data(), e.record.size())) throw Bad{"a record is malformed"};
   if (!fromHex(r.fields[3], e.preHash)) throw Bad{"an entry's hash is malformed"};
   e.backupOffset = number(r.fields[4], INT64_MAX / 4, "a backup offset");
-  checkInBackup(e.backupOffset + std::int64_t{e.preSectors()} * sector, "an entry's backup");
+  // A backup a power cut lost is no damage: the old data may still be in place, and an undo
+  // checks the backup's hash before it uses it.
   e.own = dataStates(r.fields[5]);
   const std::string key = pathKey(e.archive) + "#" + std::to_string(e.slot);
   auto [it, fresh] = entries_.emplace(key, in_.entries.size());
@@ -239,6 +240,7 @@ void Parser::entry(const Record& r) {
   EntryItem& known = in_.entries[it->second];
   if (known.record != e.record || known.preHash != e.preHash)
     throw Bad{"two records give entry " + std::to_string(e.slot) + " different states before"};
+  known.backupOffset = e.backupOffset;  // a resumed run backed it up again
   addAll(known.own, e.own);
 }
 
