@@ -134,10 +134,11 @@ UndoStep assessFolder(UndoContext& cx, const FolderItem& f, const std::set<std::
     return step;
   }
   step.status = StepStatus::Conflict;
-  step.conflict = "it holds " + std::to_string(blockers.size()) +
-                  (blockers.size() == 1 ? " name" : " names") +
-                  " this installation did not leave (" + blockers.front() +
-                  (blockers.size() > 1 ? ", ..." : "") + ")";
+  // The names that stay: the installation did not leave them, or they are its own files left
+  // as they are for a conflict of their own.
+  step.conflict = "it is not empty: " + std::to_string(blockers.size()) +
+                  (blockers.size() == 1 ? " name stays" : " names stay") + " in it (" +
+                  blockers.front() + (blockers.size() > 1 ? ", ..." : "") + ")";
   for (const Installation* later : cx.later()) {
     for (const std::string& b : blockers) {
       const std::string child = f.path + "\\" + b;
