@@ -116,11 +116,18 @@ void reportContiguity(FileSystem& fs, const std::vector<std::string>& archives) 
   }
 }
 
+bool nothingChanged(const Form1Install& form) {
+  return form.commandsDone() == 0 && form.tookBack() == 0;
+}
+
 /// Where the run's journal is and how to go on: after a finished run, how to take it back;
 /// after a stop, that running it again goes on where it stopped.
 void reportJournal(const Form1Install& form, const Options& o, bool finished) {
-  if (form.installNumber() == 0) return;
   TextWriter& err = standardErr();
+  if (form.tookBack() != 0)
+    err << "tamberlin install: installation " << form.tookBack()
+        << " of the same script was taken back first\n";
+  if (form.installNumber() == 0) return;
   err << "tamberlin install: installation " << form.installNumber() << " is recorded in "
       << displayPath(journal::installFolder(form.saPath, form.installNumber())) << "\n";
   if (form.linesResumed() > 0)
@@ -130,7 +137,7 @@ void reportJournal(const Form1Install& form, const Options& o, bool finished) {
     err << "  running this again goes on at the line where it stopped; ";
   else
     err << "  ";
-  err << "'tamberlin uninstall " << o.gameDir << "' takes it back\n";
+  err << "'tamberlin uninstall \"" << o.gameDir << "\"' takes it back\n";
 }
 
 int install(const Options& o, const std::string& saPath) {
@@ -149,8 +156,8 @@ int install(const Options& o, const std::string& saPath) {
       return 0;
     }
     standardErr() << "tamberlin install: the installation was ended by an error; "
-                  << (form.commandsDone() == 0 ? "nothing was changed"
-                                               : "what the lines before it did stays done")
+                  << (nothingChanged(form) ? "nothing was changed"
+                                           : "what the lines before it did stays done")
                   << "\n";
     reportJournal(form, o, false);
     adviseOnRights(fs, saPath);
@@ -159,8 +166,8 @@ int install(const Options& o, const std::string& saPath) {
     standardErr() << "tamberlin install: error " << e.number() << ": " << e.description() << "\n";
     if (!e.detail().empty()) standardErr() << "  " << e.detail() << "\n";
     standardErr() << "  The installation stopped here; "
-                  << (form.commandsDone() == 0 ? "nothing was changed."
-                                               : "what the lines before it did stays done.")
+                  << (nothingChanged(form) ? "nothing was changed."
+                                           : "what the lines before it did stays done.")
                   << "\n";
     reportJournal(form, o, false);
     adviseOnRights(fs, saPath);

@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
+#include "platform/win_path.h"
 #include "ui/message_box.h"
 #include "ui/program_end.h"
 
@@ -24,7 +25,7 @@ void Form1Install::AnalyseINS() {
   archives_.deferLastFlush(true);
   std::size_t at = 0;
   try {
-    if (keepJournal && !journal_) startJournal();
+    if (keepJournal) startJournal();
     for (std::size_t i = 0; i < total && i < insLines.size(); ++i) {
       at = i;
       // A resumed installation skips the lines an earlier run did: no boxes, no scratch file.
@@ -71,14 +72,15 @@ void Form1Install::startJournal() {
   installNumber_ = b.number;
   // Taking the earlier installation back changed archives whose directories were read before.
   if (b.undo.undone > 0) archives_.readAgain();
+  if (b.kind == journal::Beginning::Kind::Redone) tookBack_ = b.previous;
   if (b.kind != journal::Beginning::Kind::RedoneOverConflicts) return;
   const std::size_t n = b.undo.conflicts;
   boxes_.show(MessageBoxRequest{
       "This mod was installed before (installation " + std::to_string(b.previous) +
           "). It could not be taken back first: " + std::to_string(n) +
           (n == 1 ? " thing it changed was" : " things it changed were") +
-          " changed again since (tamberlin uninstall --dry-run lists them). It is installed "
-          "again over it.",
+          " changed again since (tamberlin uninstall \"" + displayPath(saPath) + "\" " +
+          std::to_string(b.previous) + " --dry-run lists them). It is installed again over it.",
       kAppTitle, MsgButtons::Ok, MsgIcon::Warning});
 }
 

@@ -85,6 +85,8 @@ class Form1Install {
   std::vector<std::string> archivePaths() const { return archives_.paths(); }
   /// The installation this run's journal keeps (0 without a journal, or when it changed nothing).
   unsigned installNumber() const { return installNumber_; }
+  /// The complete installation of the same script that this run took back first (0: none).
+  unsigned tookBack() const { return tookBack_; }
   /// Lines an earlier run of the same installation had done, skipped in this one.
   std::size_t linesResumed() const { return linesResumed_; }
 
@@ -129,6 +131,7 @@ class Form1Install {
   std::unique_ptr<journal::InstallJournal> journal_;
   std::string archiveField_;  ///< the archive field of the line running
   unsigned installNumber_ = 0;
+  unsigned tookBack_ = 0;
   std::size_t linesResumed_ = 0;
   ArchiveSet archives_;                   ///< one directory per archive the script names
   std::set<std::string> changedFolders_;  ///< folders with name changes not yet synced

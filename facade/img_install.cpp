@@ -4,8 +4,6 @@
 #include <optional>
 #include "facade/form1_install.h"
 #include "installscript/dry_run.h"
-#include "journal/install_journal.h"
-#include "platform/file_system.h"
 
 #include "platform/runtime_error.h"
 #include "ui/message_box.h"
@@ -15,23 +13,13 @@ namespace tamberlin {
 
 void Form1Install::ImgInstall() {
   const std::string archive = saPath + "\\models\\gta3.img";
-  try {
-    // A run of a script installed before takes that installation back first: the archives are
-    // read after it. A missing script is reported where ReadINS reads it.
-    if (keepJournal && fs_.stat(kScriptFile).exists) startJournal();
-    module1.ReadIMG(archive);
-    archives_.adopt(module1, archive);
-    module1.SetStatus("Installing");
-    module1.ListIMGEntries();
-    module1.SetStatus("Installing");
-    ReadINS();
-    checkBeforeChanging();
-  } catch (...) {
-    // Nothing of this run is in the journal: a resumed installation stays as it was.
-    if (journal_ && !journal_->started()) installNumber_ = 0;
-    journal_.reset();
-    throw;
-  }
+  module1.ReadIMG(archive);
+  archives_.adopt(module1, archive);
+  module1.SetStatus("Installing");
+  module1.ListIMGEntries();
+  module1.SetStatus("Installing");
+  ReadINS();
+  checkBeforeChanging();
   AnalyseINS();
   boxes_.show(MessageBoxRequest{"Installation Complete", kAppTitle, MsgButtons::Ok, MsgIcon::None});
   forceCloseInt = 1;

@@ -60,10 +60,13 @@ Problem findProblem(const std::string& field) {
 }  // namespace
 
 bool namesOwnFolder(const std::string& field) {
-  std::vector<std::string> parts = splitPath(field);
-  if (parts.empty()) return false;
-  const std::string first = trimmedForWindows(parts[0]);
-  return sameNameIgnoringCase(first, kOwnFolder) || isShortNameOfOwnFolder(first);
+  for (const std::string& part : splitPath(field)) {
+    // "." parts (and blanks after them, trimmed) name the folder they are in.
+    const std::string name = trimmedForWindows(part);
+    if (name.empty()) continue;
+    return sameNameIgnoringCase(name, kOwnFolder) || isShortNameOfOwnFolder(name);
+  }
+  return false;
 }
 
 std::string gamePathProblem(const std::string& field) {

@@ -190,7 +190,9 @@ void InstallJournal::namingArchive(const std::string& field, const std::string& 
 void InstallJournal::entryReplaced(const std::string& archive, ImgArchive& a, std::int32_t slot,
                                    const DataState& own) {
   const std::string key = pathKey(archive);
-  // An entry this installation added: its record gains the new data.
+  // An entry this installation added: its record gains the new data. One past the count it saw
+  // that it did not add (another installation's, made while this one was stopped) is backed up
+  // as any entry that was there before.
   if (slot > archives_[key].count) {
     for (auto& [k, added] : added_) {
       if (pathKey(added.archive) != key || added.slot != slot) continue;
@@ -200,9 +202,6 @@ void InstallJournal::entryReplaced(const std::string& archive, ImgArchive& a, st
                       hexOf(added.name.data(), added.name.size()), formatDataState(own)}});
       return writer_->sync();
     }
-    throw RuntimeError(err::kInvalidCall, a.path() + ": entry " + std::to_string(slot) +
-                                              " was neither there before nor added by this "
-                                              "installation");
   }
   auto [it, fresh] = entries_.emplace(key + "#" + std::to_string(slot), EntryItem{});
   EntryItem& e = it->second;
@@ -236,8 +235,11 @@ void InstallJournal::beforeAdd() {
 void InstallJournal::backUpAgain() {
   for (auto& [key, e] : entries_) {
     const std::int64_t bytes = std::int64_t{e.preSectors()} * sector;
-    if (backupHolds(e, bytes)) continue;
-    // A power cut kept the record but not the backup: copied again while the old data is in place.
+    if (bytes == 0 || backupHolds(e, bytes)) continue;
+    // A power cut kept the record but not the backup: copied again while the old data is in
+    // place. An archive gone since is the uninstall's to report.
+    const FileInfo info = fs_.stat(full(e.archive));
+    if (!info.exists || info.isDir) continue;
     auto file = fs_.open(full(e.archive), OpenMode::Read);
     if (sectorHash(*file, e.preOffset(), e.preSectors()) != e.preHash) continue;
     BinaryFile& dat = backupFile();
@@ -255,7 +257,8 @@ void InstallJournal::backUpAgain() {
 }
 
 bool InstallJournal::backupHolds(const EntryItem& e, std::int64_t bytes) {
-  if (e.backupOffset + bytes > backupEnd_) return false;
+  if (e.backupOffset + bytes > backupEnd_ || !fs_.stat(folder_ + "\\" + kBackupFile).exists)
+    return false;
   auto dat = fs_.open(folder_ + "\\" + kBackupFile, OpenMode::Read);
   return hashAndCopy(*dat, e.backupOffset + 1, bytes, nullptr, 0) == e.preHash;
 }
@@ -298,8 +301,11 @@ bool InstallJournal::addAlreadyMade(const std::string& field, ImgArchive& a) {
   if (item.slot < 1 || item.slot > a.count()) return false;
   const IMGEntry& e = a.table()[static_cast<std::size_t>(item.slot)];
   if (e.fileName != item.name) return false;
+  // Its data as added, or as a later REPINIMG line of this installation gave it.
   auto file = fs_.open(a.path(), OpenMode::Read);
-  return entryHolds(*file, e, item.own.front());
+  for (const DataState& d : item.own)
+    if (entryHolds(*file, e, d)) return true;
+  return false;
 }
 
 bool InstallJournal::replaceAlreadyMade(const std::string& field, ImgArchive& a, std::int32_t slot,

@@ -30,7 +30,7 @@ const Case kCases[] = {
     {"DestinationIsAFolder", "ADD new.dff, data\r\n"},
     {"DestinationWithDotDot", "ADD new.dff, data\\..\\data\\x.dff\r\n"},
     {"DestinationInOurOwnFolder", "ADD new.dff, TAMBER~1\\x.dff\r\n"},
-    {"DeleteInOurOwnFolder", "DELETE \\tamberlin. \\installs\\*\r\n"},
+    {"DeleteInOurOwnFolder", "DELETE .\\tamberlin. \\installs\\*\r\n"},
     {"TooFewFields", "ADD new.dff\r\n"},
     {"DeleteEmpty", "DELETE \r\n"},
     {"DeleteAFolder", "DELETE data\r\n"},
