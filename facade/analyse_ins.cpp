@@ -43,19 +43,19 @@ void Form1Install::AnalyseINS() {
       window_.lineDone(i, total);
     }
   } catch (const RuntimeError& e) {
-    makeDurableQuietly();
-    stopJournalQuietly(at + 1, e.number(), e.text());
+    const bool durable = makeDurableQuietly();
+    stopJournalQuietly(at + 1, e.number(), e.text(), durable);
     throw;
   } catch (const ProgramEnd&) {
     // "No" in an engine's error box: what earlier lines did stays done, durably.
-    makeDurableQuietly();
-    stopJournalQuietly(at + 1, 0, "ended by No in an error box");
+    const bool durable = makeDurableQuietly();
+    stopJournalQuietly(at + 1, 0, "ended by No in an error box", durable);
     throw;
   }
   try {
     makeDurable();
   } catch (const RuntimeError& e) {
-    stopJournalQuietly(total, e.number(), e.text());
+    stopJournalQuietly(total, e.number(), e.text(), false);
     throw;
   }
   if (journal_) {
@@ -84,11 +84,12 @@ void Form1Install::startJournal() {
       kAppTitle, MsgButtons::Ok, MsgIcon::Warning});
 }
 
-void Form1Install::stopJournalQuietly(std::size_t line, int error, const std::string& text) {
+void Form1Install::stopJournalQuietly(std::size_t line, int error, const std::string& text,
+                                      bool durable) {
   if (!journal_) return;
   if (!journal_->started()) installNumber_ = 0;
   try {
-    journal_->stopped(line, error, text);
+    journal_->stopped(line, error, text, durable);
   } catch (const RuntimeError&) {
     // The error that stopped the run is the one to report; the journal reads as running.
   }
@@ -117,11 +118,13 @@ void Form1Install::makeDurable() {
   if (first) throw *first;
 }
 
-void Form1Install::makeDurableQuietly() {
+bool Form1Install::makeDurableQuietly() {
   try {
     makeDurable();
+    return true;
   } catch (const RuntimeError&) {
     // The error that stopped the run is the one to report.
+    return false;
   }
 }
 

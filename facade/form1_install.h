@@ -117,14 +117,16 @@ class Form1Install {
   /// archives whose last flush was deferred. Tries all; throws the first failure. Turns deferral
   /// off.
   void makeDurable();
-  /// makeDurable on a run that is ending with an error already: its own failures are dropped.
-  void makeDurableQuietly();
+  /// makeDurable on a run that is ending with an error already: its own failures are dropped
+  /// (false when there was one).
+  bool makeDurableQuietly();
 
   /// Starts the journal of this run (keepJournal): a new installation, or the stopped one of
   /// the same script resumed, or the complete one taken back first.
   void startJournal();
   /// The journal's record of how the run ended; its own failure is dropped.
-  void stopJournalQuietly(std::size_t line, int error, const std::string& text);
+  /// `durable`: the run's changes reached the disk, so its lines count as done.
+  void stopJournalQuietly(std::size_t line, int error, const std::string& text, bool durable);
   /// The archive of a REPINIMG or ADDINIMG line `field` (full path `path`), named to the journal.
   Module1& archiveEngine(const std::string& field, const std::string& path);
 

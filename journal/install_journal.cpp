@@ -153,8 +153,9 @@ void InstallJournal::complete() {
   if (backup_) backup_->close();
 }
 
-void InstallJournal::stopped(std::size_t line, int error, const std::string& text) {
+void InstallJournal::stopped(std::size_t line, int error, const std::string& text, bool durable) {
   if (!writer_) return;  // it changed nothing
+  if (!durable) endedNow_.clear();
   makeBackupDurable();
   writer_->append(Record{"stopped", {std::to_string(line), std::to_string(error), text, nowUtc()}});
   writer_->sync();

@@ -90,7 +90,9 @@ class InstallJournal {
   /// After the run's own changes are on stable storage: the backup too, then "complete".
   void complete();
   /// The run ends at line `line` with error `error` (0 for a No in an error box).
-  void stopped(std::size_t line, int error, const std::string& text);
+  /// `durable` is false when the run's changes could not all be flushed: its lines are then not
+  /// recorded as done, and a rerun does them again.
+  void stopped(std::size_t line, int error, const std::string& text, bool durable = true);
 
   unsigned number() const { return number_; }
   /// False while the run has changed nothing: its folder is not made yet.
