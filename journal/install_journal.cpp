@@ -3,6 +3,7 @@
 // folders flushed, the lines done, then "complete" or "stopped".
 #include "journal/install_journal.h"
 
+#include "journal/backup_again.h"
 #include "journal/game_path.h"
 #include "journal/hex.h"
 #include "journal/journal_writer.h"
@@ -32,6 +33,20 @@ const Installation* sameScript(const std::vector<Installation>& all, const Diges
   return nullptr;
 }
 
+/// Another installation cut short (a kill or a power cut) may have lost backups of entries
+/// whose old data is still in place: backed up again before this one can write over it.
+void secureCutShort(FileSystem& fs, const std::string& saPath, std::vector<Installation>& all,
+                    const Installation* same) {
+  for (Installation& in : all) {
+    if (in.state != InstallState::Running || &in == same || in.entries.empty()) continue;
+    std::vector<EntryItem*> entries;
+    for (EntryItem& e : in.entries) entries.push_back(&e);
+    JournalWriter writer(fs, in.folder + "\\" + kJournalFile, false);
+    backUpLostEntries(fs, saPath, in.folder, entries, writer);
+    writer.close();
+  }
+}
+
 }  // namespace
 
 std::string modName(FileSystem& fs) {
@@ -56,6 +71,7 @@ Beginning InstallJournal::begin(const std::string& scriptBytes, const std::strin
   const Digest script = sha256(scriptBytes);
   std::vector<Installation> all = loadInstallations(fs_, saPath_);
   const Installation* same = sameScript(all, script);
+  secureCutShort(fs_, saPath_, all, same);
   if (same && (same->state == InstallState::Running || same->state == InstallState::Stopped)) {
     b.kind = Beginning::Kind::Resumed;
     b.previous = b.number = same->number;

@@ -119,7 +119,6 @@ class InstallJournal {
   /// A resumed installation: replaced entries whose backup a power cut lost are backed up again
   /// while their old data is still in place.
   void backUpAgain();
-  bool backupHolds(const EntryItem& e, std::int64_t bytes);
   /// Makes the installation's folder and journal on the first change of a new installation.
   void ensureStarted();
 

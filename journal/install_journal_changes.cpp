@@ -5,6 +5,7 @@
 
 #include "imgarchive/codec.h"
 #include "installscript/file_commands.h"
+#include "journal/backup_again.h"
 #include "journal/backup_move.h"
 #include "journal/game_path.h"
 #include "journal/hex.h"
@@ -233,34 +234,10 @@ void InstallJournal::beforeAdd() {
 }
 
 void InstallJournal::backUpAgain() {
-  for (auto& [key, e] : entries_) {
-    const std::int64_t bytes = std::int64_t{e.preSectors()} * sector;
-    if (bytes == 0 || backupHolds(e, bytes)) continue;
-    // A power cut kept the record but not the backup: copied again while the old data is in
-    // place. An archive gone since is the uninstall's to report.
-    const FileInfo info = fs_.stat(full(e.archive));
-    if (!info.exists || info.isDir) continue;
-    auto file = fs_.open(full(e.archive), OpenMode::Read);
-    if (sectorHash(*file, e.preOffset(), e.preSectors()) != e.preHash) continue;
-    BinaryFile& dat = backupFile();
-    e.backupOffset = backupEnd_;
-    hashAndCopy(*file, std::int64_t{e.preOffset()} * sector + 1, bytes, &dat, backupEnd_ + 1,
-                bytes);
-    backupEnd_ += bytes;
-    write(
-        Record{"entry",
-               {e.archive, std::to_string(e.slot), hexOf(e.record.data(), e.record.size()),
-                toHex(e.preHash), std::to_string(e.backupOffset), joined(e.own, formatDataState)}});
-  }
-  flushBackup();
-  writer_->sync();
-}
-
-bool InstallJournal::backupHolds(const EntryItem& e, std::int64_t bytes) {
-  if (e.backupOffset + bytes > backupEnd_ || !fs_.stat(folder_ + "\\" + kBackupFile).exists)
-    return false;
-  auto dat = fs_.open(folder_ + "\\" + kBackupFile, OpenMode::Read);
-  return hashAndCopy(*dat, e.backupOffset + 1, bytes, nullptr, 0) == e.preHash;
+  std::vector<EntryItem*> all;
+  for (auto& [key, e] : entries_) all.push_back(&e);
+  if (backUpLostEntries(fs_, saPath_, folder_, all, *writer_) > 0)
+    backupEnd_ = fs_.stat(folder_ + "\\" + kBackupFile).size;
 }
 
 ImgArchive::BeforeVisible InstallJournal::replaceHook(const std::string& field, ImgArchive& a) {

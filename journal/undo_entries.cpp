@@ -96,6 +96,19 @@ std::string quoted(const std::string& name) {
 
 }  // namespace
 
+namespace {
+
+/// True when backup.dat holds the entry's old data, whole and with its hash.
+bool backupHoldsOldData(UndoContext& cx, const EntryItem& e) {
+  const std::int64_t bytes = std::int64_t{e.preSectors()} * sector;
+  const FileInfo info = cx.fs.stat(cx.backupPath());
+  if (bytes == 0 || !info.exists || info.isDir || e.backupOffset + bytes > info.size) return false;
+  auto dat = cx.fs.open(cx.backupPath(), OpenMode::Read);
+  return hashAndCopy(*dat, e.backupOffset + 1, bytes, nullptr, 0) == e.preHash;
+}
+
+}  // namespace
+
 UndoStep assessEntry(UndoContext& cx, const EntryItem& e) {
   UndoStep step;
   step.what = "entry " + quoted(nameOf(e)) + " of " + e.archive;
@@ -122,6 +135,10 @@ UndoStep assessEntry(UndoContext& cx, const EntryItem& e) {
                        sectorHash(*file, e.preOffset(), e.preSectors()) == e.preHash;
   step.action = inPlace ? "put its old record back (its old data is still in place)"
                         : "give it its old data from the backup";
+  if (!inPlace && !backupHoldsOldData(cx, e)) {
+    step.status = StepStatus::Conflict;
+    step.conflict = "its old data is neither in place nor in " + std::string(kBackupFile);
+  }
   return step;
 }
 
@@ -135,15 +152,6 @@ UndoStep undoEntry(UndoContext& cx, const EntryItem& e) {
     return step;
   }
   const std::int64_t bytes = std::int64_t{e.preSectors()} * sector;
-  {
-    auto dat = cx.fs.open(cx.backupPath(), OpenMode::Read);
-    if (bytes == 0 || e.backupOffset + bytes > dat->length() ||
-        hashAndCopy(*dat, e.backupOffset + 1, bytes, nullptr, 0) != e.preHash) {
-      step.status = StepStatus::Conflict;
-      step.conflict = "its backup in " + std::string(kBackupFile) + " does not hold its old data";
-      return step;
-    }
-  }
   a.replaceFromRange(at.slot, cx.backupPath(), e.backupOffset + 1, bytes);
   return step;
 }

@@ -95,6 +95,34 @@ void installed(MemoryFileSystem& fs) {
   install(fs);
 }
 
+/// Another mod, whose add grows the directory onto the sector the cut installation's replace
+/// freed: its own folder and script.
+void installOther(MemoryFileSystem& fs) {
+  fs.writeFile("/other/other.dff", pattern(107, 3000));
+  fs.writeFile("/other/ins.cfg", "ADDINIMG models\\gta3.img, other.dff\r\n");
+  fs.setCurrentDir("/other");
+  install(fs);
+  fs.setCurrentDir("/mod");
+}
+
+/// The cut installation (of the mod in /mod) taken back, whatever came after it.
+void uninstallFirst(MemoryFileSystem& fs) {
+  const std::vector<journal::Installation> all = journal::loadInstallations(fs, kGame);
+  for (const journal::Installation& in : all) {
+    if (in.mod != "mod" || !in.installed()) continue;
+    const journal::UninstallReport r = journal::uninstall(fs, kGame, all, in.number, {});
+    for (const journal::UndoStep& s : r.steps)
+      if (s.status == journal::StepStatus::Conflict)
+        throw RuntimeError(err::kInvalidCall,
+                           "the uninstall finds a conflict: " + s.what + ": " + s.conflict);
+  }
+}
+
+void otherOnly(MemoryFileSystem& fs) {
+  game(fs);
+  installOther(fs);
+}
+
 // ---- Comparing games ------------------------------------------------------------------------
 
 /// The player's files: not the journal's folder, not an unfinished copy's scratch file (a copy
@@ -174,7 +202,9 @@ std::size_t printOf(MemoryFileSystem& fs) {
 
 // ---- The table ------------------------------------------------------------------------------
 
-enum class Game { Before, After };
+/// The game expected once a step ran: as before or after the installation, as the other mod
+/// alone leaves it, or not compared (a step between two).
+enum class Game { Before, After, OtherOnly, NotCompared };
 
 struct Next {
   const char* name;
@@ -199,12 +229,21 @@ const Case kCases[] = {
      installed,
      uninstall,
      {{"the uninstall", uninstall, Game::Before}}},
+    {"a cut installation, another mod, then the cut one uninstalled",
+     game,
+     install,
+     {{"another mod", installOther, Game::NotCompared},
+      {"the first one's uninstall", uninstallFirst, Game::OtherOnly}}},
 };
 
 TEST(PowerCut, EveryCutOfAnInstallOrUninstallEndsAsBeforeOrAsAfterWhenTheRestIsDone) {
-  MemoryFileSystem before, after;
+  MemoryFileSystem before, after, other;
   game(before);
   installed(after);
+  otherOnly(other);
+  auto expected = [&](Game g) -> MemoryFileSystem& {
+    return g == Game::Before ? before : g == Game::After ? after : other;
+  };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     ExploreOptions options;
@@ -217,13 +256,15 @@ TEST(PowerCut, EveryCutOfAnInstallOrUninstallEndsAsBeforeOrAsAfterWhenTheRestIsD
           if (!seen.insert(printOf(state)).second) return ::testing::AssertionSuccess();
           for (const Next& n : c.next) {
             n.run(state);
-            const std::string why =
-                gameDifference(n.expected == Game::Before ? before : after, state);
+            if (n.expected == Game::NotCompared) continue;
+            const std::string why = gameDifference(expected(n.expected), state);
             if (!why.empty())
               return ::testing::AssertionFailure()
                      << "after " << n.name << " the game is not as "
-                     << (n.expected == Game::Before ? "before" : "after")
-                     << " the installation: " << why;
+                     << (n.expected == Game::Before  ? "before the installation"
+                         : n.expected == Game::After ? "after the installation"
+                                                     : "with the other mod alone")
+                     << ": " << why;
           }
           return ::testing::AssertionSuccess();
         },
