@@ -74,6 +74,7 @@ Beginning InstallJournal::begin(const std::string& scriptBytes, const std::strin
   secureCutShort(fs_, saPath_, all, same);
   if (same && (same->state == InstallState::Running || same->state == InstallState::Stopped)) {
     b.kind = Beginning::Kind::Resumed;
+    resumed_ = true;
     b.previous = b.number = same->number;
     adopt(*same);
     std::size_t first = 1;

@@ -127,6 +127,7 @@ class InstallJournal {
     std::string scriptBytes, mod, startedAt;
   };
   std::unique_ptr<Pending> pending_;
+  bool resumed_ = false;  ///< this run goes on with a stopped installation
 
   FileSystem& fs_;
   std::string saPath_;

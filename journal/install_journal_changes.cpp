@@ -287,16 +287,18 @@ bool InstallJournal::addAlreadyMade(const std::string& field, ImgArchive& a) {
 
 bool InstallJournal::replaceAlreadyMade(const std::string& field, ImgArchive& a, std::int32_t slot,
                                         const std::string& source) {
+  // Only a resumed run passes over a line: a fresh one does each line as it stands.
+  if (!resumed_ || slot < 1 || slot > a.count()) return false;
   const std::string key = pathKey(checked(field));
-  const FileState src = currentFileState(fs_, source);
-  if (!src.present || slot < 1 || slot > a.count()) return false;
-  const DataState wanted{src.hash, src.size};
   const std::vector<DataState>* own = nullptr;
   auto e = entries_.find(key + "#" + std::to_string(slot));
   if (e != entries_.end()) own = &e->second.own;
   for (const auto& [k, added] : added_)
     if (!own && pathKey(added.archive) == key && added.slot == slot) own = &added.own;
-  if (!own || std::find(own->begin(), own->end(), wanted) == own->end()) return false;
+  if (!own) return false;
+  const FileState src = currentFileState(fs_, source);
+  const DataState wanted{src.hash, src.size};
+  if (!src.present || std::find(own->begin(), own->end(), wanted) == own->end()) return false;
   auto file = fs_.open(a.path(), OpenMode::Read);
   return entryHolds(*file, a.table()[static_cast<std::size_t>(slot)], wanted);
 }
