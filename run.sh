@@ -66,6 +66,7 @@ cat <<EOT
   $PWD/   the mod's folder (ins.cfg; installing.tmp holds the last operands)
   $game/sunramps/   readme.txt and settings.ini, copied
   $game/models/gta3.img   sunramp.dff and sunramp.txd replaced, sunramp.col added
+  $game/Tamberlin/installs/   the install journal: 'tamberlin installs' lists it, 'tamberlin uninstall' takes the mod back
   More: tools/img-demo.sh shows tamberlin img on a game-sized archive.
 EOT
 exit "$status"
