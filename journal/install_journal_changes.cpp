@@ -26,13 +26,6 @@ bool addState(std::vector<T>& states, const T& s) {
   return true;
 }
 
-template <class T, class F>
-std::string joined(const std::vector<T>& states, F format) {
-  std::string out;
-  for (const T& s : states) out += (out.empty() ? "" : ",") + format(s);
-  return out;
-}
-
 std::string backupField(const Backup& b) {
   if (b.kind == Backup::Kind::Deleted) return "deleted:" + b.name;
   if (b.kind == Backup::Kind::Dat) return "dat:" + std::to_string(b.offset);

@@ -44,6 +44,12 @@ std::string formatDataState(const DataState& s) {
   return toHex(s.hash) + ":" + std::to_string(s.bytes);
 }
 
+std::string formatDataStates(const std::vector<DataState>& states) {
+  std::string out;
+  for (const DataState& s : states) out += (out.empty() ? "" : ",") + formatDataState(s);
+  return out;
+}
+
 bool parseDataState(const std::string& text, DataState& out) {
   return parseHashAndCount(text, out.hash, out.bytes) && out.bytes > 0;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "imgarchive/format.h"
 #include "journal/sha256.h"
@@ -40,6 +41,8 @@ struct DataState {
 
 /// "<sha256>:<bytes>".
 std::string formatDataState(const DataState& s);
+/// The states joined by ",", as an item's record lists them.
+std::string formatDataStates(const std::vector<DataState>& states);
 bool parseDataState(const std::string& text, DataState& out);
 
 /// The file at `path` as it is now (absent for a missing file; a folder is error 75).

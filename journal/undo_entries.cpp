@@ -9,6 +9,7 @@
 #include "journal/game_path.h"
 #include "journal/hex.h"
 #include "journal/layout.h"
+#include "journal/old_data.h"
 #include "journal/undo_context.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
@@ -96,19 +97,6 @@ std::string quoted(const std::string& name) {
 
 }  // namespace
 
-namespace {
-
-/// True when backup.dat holds the entry's old data, whole and with its hash.
-bool backupHoldsOldData(UndoContext& cx, const EntryItem& e) {
-  const std::int64_t bytes = std::int64_t{e.preSectors()} * sector;
-  const FileInfo info = cx.fs.stat(cx.backupPath());
-  if (bytes == 0 || !info.exists || info.isDir || e.backupOffset + bytes > info.size) return false;
-  auto dat = cx.fs.open(cx.backupPath(), OpenMode::Read);
-  return hashAndCopy(*dat, e.backupOffset + 1, bytes, nullptr, 0) == e.preHash;
-}
-
-}  // namespace
-
 UndoStep assessEntry(UndoContext& cx, const EntryItem& e) {
   UndoStep step;
   step.what = "entry " + quoted(nameOf(e)) + " of " + e.archive;
@@ -129,13 +117,10 @@ UndoStep assessEntry(UndoContext& cx, const EntryItem& e) {
     return step;
   }
   step.status = StepStatus::Undo;
-  auto file = cx.fs.open(a->path(), OpenMode::Read);
-  const std::int64_t oldStart = std::int64_t{e.preOffset()} * sector;
-  const bool inPlace = oldStart + std::int64_t{e.preSectors()} * sector <= file->length() &&
-                       sectorHash(*file, e.preOffset(), e.preSectors()) == e.preHash;
+  const bool inPlace = oldDataInPlace(cx.fs, a->path(), e);
   step.action = inPlace ? "put its old record back (its old data is still in place)"
                         : "give it its old data from the backup";
-  if (!inPlace && !backupHoldsOldData(cx, e)) {
+  if (!inPlace && !backupHoldsOldData(cx.fs, cx.backupPath(), e)) {
     step.status = StepStatus::Conflict;
     step.conflict = "its old data is neither in place nor in " + std::string(kBackupFile);
   }

@@ -15,7 +15,6 @@
 #include <optional>
 #include <set>
 
-#include "facade/form1_install.h"
 #include "imgarchive/check.h"
 #include "imgarchive/img_archive.h"
 #include "imgarchive/rebuild.h"
@@ -23,10 +22,9 @@
 #include "journal/uninstall.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
-#include "support/fake_ui.h"
+#include "support/install_to_completion.h"
 #include "support/memory_file_system.h"
 #include "support/power_cut_explorer.h"
-#include "ui/program_end.h"
 
 namespace tamberlin::test {
 namespace {
@@ -302,20 +300,7 @@ PowerCutOperation replaceEntry(std::string name, std::string file) {
 
 /// A whole `tamberlin install` of the mod's ins.cfg; it must complete.
 void install(MemoryFileSystem& fs) {
-  RecordingStatus status;
-  ScriptedBoxes boxes;
-  InstallWindow window;
-  Form1Install form(fs, boxes, status, window);
-  form.saPath = kGame;
-  try {
-    form.ImgInstall();
-  } catch (const ProgramEnd& end) {
-    if (end.exitCode == 0 && form.forceCloseInt == 1) return;
-    throw RuntimeError(err::kInvalidCall, "the installation ended with code " +
-                                              std::to_string(end.exitCode) + " after \"" +
-                                              (boxes.shown.empty() ? "" : boxes.shown.back().text) +
-                                              "\"");
-  }
+  installToCompletion(fs, kGame);
 }
 
 void rebuild(MemoryFileSystem& fs) {

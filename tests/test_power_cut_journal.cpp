@@ -11,16 +11,14 @@
 #include <optional>
 #include <set>
 
-#include "facade/form1_install.h"
 #include "imgarchive/check.h"
 #include "journal/installation.h"
 #include "journal/uninstall.h"
 #include "platform/runtime_error.h"
 #include "support/archive_fixture.h"
-#include "support/fake_ui.h"
+#include "support/install_to_completion.h"
 #include "support/memory_file_system.h"
 #include "support/power_cut_explorer.h"
-#include "ui/program_end.h"
 
 namespace tamberlin::test {
 namespace {
@@ -61,33 +59,26 @@ void game(MemoryFileSystem& fs) {
 
 /// A whole `tamberlin install` of the mod's ins.cfg; it must complete.
 void install(MemoryFileSystem& fs) {
-  RecordingStatus status;
-  ScriptedBoxes boxes;
-  InstallWindow window;
-  Form1Install form(fs, boxes, status, window);
-  form.saPath = kGame;
-  try {
-    form.ImgInstall();
-  } catch (const ProgramEnd& end) {
-    if (end.exitCode == 0 && form.forceCloseInt == 1) return;
-    throw RuntimeError(err::kInvalidCall, "the installation ended with code " +
-                                              std::to_string(end.exitCode) + " after \"" +
-                                              (boxes.shown.empty() ? "" : boxes.shown.back().text) +
-                                              "\"");
-  }
+  installToCompletion(fs, kGame);
+}
+
+/// Installation `number` taken back, whole: a conflict, or an uninstall that does not finish,
+/// fails the step.
+void uninstallWhole(MemoryFileSystem& fs, const std::vector<journal::Installation>& all,
+                    unsigned number) {
+  const journal::UninstallReport r = journal::uninstall(fs, kGame, all, number, {});
+  for (const journal::UndoStep& s : r.steps)
+    if (s.status == journal::StepStatus::Conflict)
+      throw RuntimeError(err::kInvalidCall,
+                         "the uninstall finds a conflict: " + s.what + ": " + s.conflict);
+  if (!r.finished) throw RuntimeError(err::kInvalidCall, "the uninstall did not finish");
 }
 
 /// `tamberlin uninstall`: the newest installation still in the game taken back, whole.
 void uninstall(MemoryFileSystem& fs) {
   const std::vector<journal::Installation> all = journal::loadInstallations(fs, kGame);
   const unsigned n = journal::newestInstalled(all);
-  if (n == 0) return;
-  const journal::UninstallReport r = journal::uninstall(fs, kGame, all, n, {});
-  for (const journal::UndoStep& s : r.steps)
-    if (s.status == journal::StepStatus::Conflict)
-      throw RuntimeError(err::kInvalidCall,
-                         "the uninstall finds a conflict: " + s.what + ": " + s.conflict);
-  if (!r.finished) throw RuntimeError(err::kInvalidCall, "the uninstall did not finish");
+  if (n != 0) uninstallWhole(fs, all, n);
 }
 
 void installed(MemoryFileSystem& fs) {
@@ -108,14 +99,8 @@ void installOther(MemoryFileSystem& fs) {
 /// The cut installation (of the mod in /mod) taken back, whatever came after it.
 void uninstallFirst(MemoryFileSystem& fs) {
   const std::vector<journal::Installation> all = journal::loadInstallations(fs, kGame);
-  for (const journal::Installation& in : all) {
-    if (in.mod != "mod" || !in.installed()) continue;
-    const journal::UninstallReport r = journal::uninstall(fs, kGame, all, in.number, {});
-    for (const journal::UndoStep& s : r.steps)
-      if (s.status == journal::StepStatus::Conflict)
-        throw RuntimeError(err::kInvalidCall,
-                           "the uninstall finds a conflict: " + s.what + ": " + s.conflict);
-  }
+  for (const journal::Installation& in : all)
+    if (in.mod == "mod" && in.installed()) uninstallWhole(fs, all, in.number);
 }
 
 void otherOnly(MemoryFileSystem& fs) {
